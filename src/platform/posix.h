@@ -1,0 +1,66 @@
+// The POSIX side of the platform layer: the few operating-system services the program
+// needs in place of the Windows calls it was designed around. Paths here are UTF-8, as
+// the file system speaks them; converting the program's Shift-JIS and UTF-16 path forms
+// to and from UTF-8 is the text subsystem's job (text/pathconv.h).
+//
+// Windows share modes have no meaning here: a file opened for reading never locks others
+// out, and nothing here emulates that.
+//
+// Every function returns a plain result (descriptor, count, 0 or -1); errno is left as the
+// system set it, for callers that want to say why.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+
+// ---- Files by descriptor (the handle mode of the file objects) ----
+
+// open(path, O_RDONLY). Returns the descriptor, or -1.
+int platformOpenRead(const char* utf8Path);
+// read(); retried on EINTR. Returns bytes read (0 at the end), or -1.
+long platformRead(int fd, void* buffer, long count);
+// lseek(); origin 0 start, 1 current, 2 end. Returns the new offset, or -1.
+int64_t platformSeek(int fd, int64_t offset, int origin);
+// fstat() size of a regular file, or -1.
+int64_t platformFileSize(int fd);
+void platformClose(int fd);
+
+// ---- Files by C stream (the stream mode of the file objects) ----
+
+// fopen(path, mode). Returns nullptr on failure. Refuses directories (fopen on Linux
+// opens them for reading, then every read fails; Windows refuses them at open).
+FILE* platformFopen(const char* utf8Path, const char* mode);
+
+// ---- Directories ----
+
+// 1 when the path names a directory (stat follows links), 0 otherwise.
+int platformIsDirectory(const char* utf8Path);
+// Calls visit(name, isDirectory, context) for every entry of the directory, "." and ".."
+// included, in the order the system reports them. Returns 0, or -1 when the directory
+// cannot be listed. visit returns 0 to go on, nonzero to stop.
+int platformListDirectory(const char* utf8Dir,
+                          int (*visit)(const char* name, int isDirectory, void* context),
+                          void* context);
+// getcwd() into out (size bytes). Returns 0, or -1.
+int platformCurrentDirectory(char* out, size_t size);
+
+// ---- Process ----
+
+// The absolute path of the running executable (/proc/self/exe). Returns 0, or -1.
+int platformExecutablePath(char* out, size_t size);
+void platformSleepMs(int milliseconds);
+
+// ---- Language and code pages ----
+
+// The emulated ANSI code page (Shift-JIS, 932): lead bytes 0x81-0x9F and 0xE0-0xFC.
+inline int platformIsDbcsLeadByte(unsigned char b) {
+  return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
+// The user's UI language as a Windows language identifier: 1041 when LC_ALL, else
+// LC_MESSAGES, else LANG (the first of them that is set and not empty) begins with "ja";
+// 1033 otherwise.
+int platformUserLanguageId();
+// The console output code page: 0 when standard output is not a terminal, 65001 for a
+// UTF-8 locale, 932 for a Shift-JIS locale, 0 otherwise.
+unsigned platformConsoleOutputCodePage();

@@ -1,0 +1,177 @@
+#include "platform/posix.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <time.h>
+#include <unistd.h>
+
+// ---- Files by descriptor ----
+
+int platformOpenRead(const char* utf8Path) {
+  int fd;
+  do {
+    fd = ::open(utf8Path, O_RDONLY | O_CLOEXEC);
+  } while (fd < 0 && errno == EINTR);
+  if (fd < 0)
+    return -1;
+  struct stat st;
+  if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+    ::close(fd);
+    errno = EISDIR;
+    return -1;
+  }
+  return fd;
+}
+
+long platformRead(int fd, void* buffer, long count) {
+  ssize_t n;
+  do {
+    n = ::read(fd, buffer, static_cast<size_t>(count));
+  } while (n < 0 && errno == EINTR);
+  return static_cast<long>(n);
+}
+
+int64_t platformSeek(int fd, int64_t offset, int origin) {
+  int whence = origin == 0 ? SEEK_SET : origin == 1 ? SEEK_CUR : SEEK_END;
+  off_t r = ::lseek(fd, static_cast<off_t>(offset), whence);
+  return r < 0 ? -1 : static_cast<int64_t>(r);
+}
+
+int64_t platformFileSize(int fd) {
+  struct stat st;
+  if (::fstat(fd, &st) != 0)
+    return -1;
+  return static_cast<int64_t>(st.st_size);
+}
+
+void platformClose(int fd) {
+  if (fd >= 0)
+    ::close(fd);
+}
+
+// ---- Files by C stream ----
+
+FILE* platformFopen(const char* utf8Path, const char* mode) {
+  FILE* f = std::fopen(utf8Path, mode);
+  if (f == nullptr)
+    return nullptr;
+  struct stat st;
+  if (::fstat(::fileno(f), &st) == 0 && S_ISDIR(st.st_mode)) {
+    std::fclose(f);
+    errno = EISDIR;
+    return nullptr;
+  }
+  return f;
+}
+
+// ---- Directories ----
+
+int platformIsDirectory(const char* utf8Path) {
+  struct stat st;
+  return ::stat(utf8Path, &st) == 0 && S_ISDIR(st.st_mode) ? 1 : 0;
+}
+
+int platformListDirectory(const char* utf8Dir,
+                          int (*visit)(const char* name, int isDirectory, void* context),
+                          void* context) {
+  DIR* dir = ::opendir(utf8Dir[0] != '\0' ? utf8Dir : ".");
+  if (dir == nullptr)
+    return -1;
+  int dirFd = ::dirfd(dir);
+  while (struct dirent* entry = ::readdir(dir)) {
+    struct stat st;
+    int isDirectory = ::fstatat(dirFd, entry->d_name, &st, 0) == 0 && S_ISDIR(st.st_mode);
+    if (visit(entry->d_name, isDirectory, context) != 0)
+      break;
+  }
+  ::closedir(dir);
+  return 0;
+}
+
+int platformCurrentDirectory(char* out, size_t size) {
+  if (size == 0 || ::getcwd(out, size) == nullptr)
+    return -1;
+  return 0;
+}
+
+// ---- Process ----
+
+int platformExecutablePath(char* out, size_t size) {
+  if (size == 0)
+    return -1;
+  ssize_t n = ::readlink("/proc/self/exe", out, size - 1);
+  if (n <= 0 || static_cast<size_t>(n) >= size - 1) {
+    out[0] = '\0';
+    return -1;
+  }
+  out[n] = '\0';
+  return 0;
+}
+
+void platformSleepMs(int milliseconds) {
+  if (milliseconds <= 0)
+    return;
+  struct timespec ts;
+  ts.tv_sec = milliseconds / 1000;
+  ts.tv_nsec = static_cast<long>(milliseconds % 1000) * 1000000L;
+  while (::nanosleep(&ts, &ts) != 0 && errno == EINTR) {
+  }
+}
+
+// ---- Language and code pages ----
+
+namespace {
+
+// The locale name that decides messages: LC_ALL, then LC_MESSAGES, then LANG.
+const char* messagesLocale() {
+  const char* names[] = {"LC_ALL", "LC_MESSAGES", "LANG"};
+  for (const char* name : names) {
+    const char* value = std::getenv(name);
+    if (value != nullptr && value[0] != '\0')
+      return value;
+  }
+  return "";
+}
+
+// The locale name that decides the character set: LC_ALL, then LC_CTYPE, then LANG.
+const char* ctypeLocale() {
+  const char* names[] = {"LC_ALL", "LC_CTYPE", "LANG"};
+  for (const char* name : names) {
+    const char* value = std::getenv(name);
+    if (value != nullptr && value[0] != '\0')
+      return value;
+  }
+  return "";
+}
+
+bool containsNoCase(const char* text, const char* word) {
+  size_t n = std::strlen(word);
+  for (; *text != '\0'; ++text) {
+    if (strncasecmp(text, word, n) == 0)
+      return true;
+  }
+  return false;
+}
+
+} // namespace
+
+int platformUserLanguageId() {
+  const char* locale = messagesLocale();
+  return std::strncmp(locale, "ja", 2) == 0 ? 1041 : 1033;
+}
+
+unsigned platformConsoleOutputCodePage() {
+  if (!::isatty(STDOUT_FILENO))
+    return 0;
+  const char* locale = ctypeLocale();
+  if (containsNoCase(locale, "utf-8") || containsNoCase(locale, "utf8"))
+    return 65001;
+  if (containsNoCase(locale, "sjis") || containsNoCase(locale, "shift_jis") ||
+      containsNoCase(locale, "shiftjis") || containsNoCase(locale, "cp932"))
+    return 932;
+  return 0;
+}

@@ -1,0 +1,37 @@
+#!/bin/sh
+# Installs the Debian packages a job needs, when they are missing.
+#   tools/deps.sh build   what building and running Kinetrace needs
+#   tools/deps.sh test    the above plus the test framework
+# As root it runs apt-get; otherwise it prints the exact apt-get line and fails.
+set -eu
+
+build_packages="cmake make g++ libfreetype-dev qt6-base-dev fonts-vlgothic nlohmann-json3-dev"
+test_packages="$build_packages libgtest-dev"
+
+case "${1:-test}" in
+  build) wanted=$build_packages ;;
+  test) wanted=$test_packages ;;
+  *) echo "usage: $0 build|test" >&2; exit 2 ;;
+esac
+[ -n "${KINETRACE_EXTRA_PACKAGES:-}" ] && wanted="$wanted $KINETRACE_EXTRA_PACKAGES"
+
+missing=""
+for p in $wanted; do
+  status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
+  case "$status" in
+    *" installed") ;;
+    *) missing="$missing $p" ;;
+  esac
+done
+[ -z "$missing" ] && exit 0
+
+if [ "$(id -u)" -ne 0 ]; then
+  echo "Kinetrace needs these Debian packages. Install them with:" >&2
+  echo "  sudo apt-get update && sudo apt-get install -y$missing" >&2
+  exit 1
+fi
+echo "Installing:$missing"
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -qq
+# shellcheck disable=SC2086
+apt-get install -y -qq --no-install-recommends $missing
