@@ -1,0 +1,40 @@
+// The report of one motion file: a store of coloured Shift-JIS lines that the window draws
+// (header lines, then the bone and morph listing), and the verdict text in Shift-JIS and
+// UTF-16 that a message box shows when the window cannot draw.
+//
+// Lines hold at most 127 bytes; longer text is cut on a character boundary. At most 512
+// lines are stored; further lines are dropped. Nothing is ever written past the store.
+#pragma once
+
+#include <cstdint>
+
+constexpr int REPORT_LINE_CAPACITY = 512;
+constexpr int REPORT_LINE_SIZE = 128;
+constexpr int RESULT_TEXT_SIZE = 776;
+
+struct ReportLines {
+  char text[REPORT_LINE_CAPACITY][REPORT_LINE_SIZE]; // row text; the open row is lineCount
+  uint16_t length[REPORT_LINE_CAPACITY];             // byte length of each finished row
+  uint32_t colour[REPORT_LINE_CAPACITY];             // R + G*256 + B*65536 of each row
+  int32_t lineCount;                                 // finished rows
+  int32_t maxLineLength;                             // longest finished row
+  int32_t openLength;                                // bytes in the open row so far
+  uint8_t currentRed, currentGreen, currentBlue;     // colour of the next finished row
+};
+extern ReportLines gReport;
+
+struct ResultText {
+  char text[RESULT_TEXT_SIZE];       // the verdict, Shift-JIS
+  char16_t textW[RESULT_TEXT_SIZE];  // the same, UTF-16, converted piece by piece
+};
+extern ResultText gResult;
+
+// ---- Line store ----
+void reportClear();
+void reportAppend(const char* sjisText);
+void reportFinishLine();
+void reportSetColour(int red, int green, int blue);
+
+// ---- Result text ----
+void resultClear();
+void resultAppend(const char* sjisText);
