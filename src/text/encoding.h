@@ -43,11 +43,12 @@ uint32_t uni2sjis(uint32_t unit);
 
 // ANSI bytes -> UTF-16. Lead bytes by the ANSI code page test. Unmapped pairs become '?',
 // single bytes become the unit of the same value; codes above U+FFFF become a surrogate
-// pair. Output: at most 2 x input bytes + 1 units (1 + input bytes when no code lies above
-// U+FFFF). Returns the number of input bytes examined (at most 9998 are converted).
+// pair (two units for two bytes). Output: at most input bytes + 1 units. Returns the
+// number of input bytes taken (at most 9998 are converted); a lead byte left without its
+// second byte is dropped.
 int strsjis2uni(char16_t* out, const char* in);
-// The same, appended at the end of the UTF-16 string already in out (its end is looked
-// for within its first 9999 units).
+// The same, appended at the end of the UTF-16 string already in out. Its end is looked
+// for within its first 9999 units; without one nothing is written and the result is -1.
 int strcatsjis2uni(char16_t* out, const char* in);
 // UTF-16 -> bytes: units below 0x100 as that byte, others through the reverse table,
 // unmapped as '?'. Output: at most 2 x units + 1 bytes. Returns units examined.
@@ -61,8 +62,9 @@ int chkunisjis(const char16_t* in);
 // digits. Output: at most 2 x input bytes + 2 units. Returns 7, or 0 after an error
 // (the first error is skipped, the second ends the conversion). Two 0 units end it.
 int strutf82uni(char16_t* out, const char* in);
-// UTF-16 -> UTF-8, surrogate pairs as four bytes. Output: at most 3 x units + 1 bytes.
-// Returns twice the number of units consumed.
+// UTF-16 -> UTF-8, surrogate pairs as four bytes; a high surrogate without its low half
+// becomes '?' and takes the next unit with it. Output: at most 3 x units + 1 bytes.
+// Returns twice the number of units consumed (at most 9998 are converted).
 int struni2utf8(char* out, const char16_t* in);
 
 // ---- Shift-JIS and UTF-8 (with the 18 code-page substitutions) ----
