@@ -17,8 +17,8 @@ constexpr int LIST_BONE = 1;
 constexpr int LIST_MORPH = 2;
 constexpr int LIST_MORPH_ALIAS = 3;
 constexpr int NAME_LIST_COUNT = 16;
-constexpr int NAME_LIST_CAPACITY = 16384;  // entries 1..16384
-constexpr int NAME_SLOT_SIZE = 64;         // 63 bytes and a terminator
+constexpr int NAME_LIST_CAPACITY = 16384; // entries 1..16384
+constexpr int NAME_SLOT_SIZE = 64;        // 63 bytes and a terminator
 constexpr int NAME_MARK_CAPACITY = 15;
 
 constexpr int BONE_GROUP_MAIN = 1;
@@ -31,10 +31,10 @@ constexpr int MORPH_GROUP_OTHER = 3;
 
 struct NameList {
   char entries[NAME_LIST_CAPACITY + 1][NAME_SLOT_SIZE]; // slot 0 unused; texts kept by reset
-  uint8_t literal[NAME_LIST_CAPACITY + 1];  // 1: matches only its own text (set by append)
-  int32_t count;                             // entries in use; set by append, reset
-  int32_t marks[NAME_MARK_CAPACITY];         // count at each mark; mark 0 made by reset
-  int32_t markCount;                         // 1..15 after a reset
+  uint8_t literal[NAME_LIST_CAPACITY + 1]; // 1: matches only its own text (set by append)
+  int32_t count;                           // entries in use; set by append, reset
+  int32_t marks[NAME_MARK_CAPACITY];       // count at each mark; mark 0 made by reset
+  int32_t markCount;                       // 1..15 after a reset
 };
 extern NameList gNameLists[NAME_LIST_COUNT];
 
@@ -48,7 +48,8 @@ int nameListAppend(int list, const char* name);
 int nameListAppendLiteral(int list, const char* name);
 // 0 when name matches the entry, -1 when not (or the entry is out of range).
 int nameListMatch(int list, const char* name, int entry);
-// The highest entry from last down to 1 that matches name; 0 when none.
+// The highest entry from last down to 1 that matches name; 0 when none. A last above
+// count searches from count.
 int nameListFindUpTo(int list, const char* name, int last);
 // Searches groups 1..g (g <= 0 counts from the end). -1 for a group number out of range.
 int nameListFindInGroups(int list, const char* name, int g);
@@ -59,7 +60,8 @@ int nameListGet(int list, char* out, int entry);
 // The stored text of an entry (valid until the next reset), or "" when out of range.
 const char* nameListText(int list, int entry);
 int nameListCount(int list);
-// nameListFindUpTo over all entries, else nameListAppend (a pattern entry).
+// nameListFindUpTo over all entries, else nameListAppend (a pattern entry). A name too
+// long for a slot is also looked for in its cut form, so asking again finds its entry.
 int nameListFindOrAdd(int list, const char* name);
 // nameListFindUpTo over all entries, else nameListAppendLiteral: for names read from a
 // motion file, which are data, not patterns.

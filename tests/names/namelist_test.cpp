@@ -1,0 +1,286 @@
+#include "names/namelist.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "text/encoding.h"
+
+namespace {
+
+// Shift-JIS form of a UTF-8 literal.
+struct Sjis {
+  char text[256];
+  explicit Sjis(const char* utf8) { strutf82sjis(text, utf8); }
+  operator const char*() const { return text; }
+};
+
+constexpr int kList = 5; // a list the program leaves empty
+
+// Fills kList with the numbered names n1, n2, ... and marks after the given counts.
+void fillNumbered(int count, std::initializer_list<int> marksAt) {
+  nameListResetAll();
+  auto mark = marksAt.begin();
+  for (int i = 1; i <= count; ++i) {
+    char name[16];
+    std::snprintf(name, sizeof name, "n%d", i);
+    ASSERT_EQ(nameListAppend(kList, name), i);
+    if (mark != marksAt.end() && *mark == i) {
+      ASSERT_EQ(nameListMarkGroup(kList), 0);
+      ++mark;
+    }
+  }
+}
+
+} // namespace
+
+TEST(NameList, PatternMatching) {
+  // "、" is 0x81 0x41: it shares its first byte with "？" (0x81 0x48).
+  const char kTouten[] = {'\x81', '\x41', 0};      // 、
+  const char kQuestion[] = {'\x81', '\x48', 0};    // ？
+  const char kTrailA[] = {'a', '?', 0};            // a?
+  const char kLoneLead[] = {'a', '\x82', 0};       // a, lone lead byte
+  const char kKanaA[] = {'\x83', '\x41', 0};       // ア (second byte is ASCII A)
+  const char kHalfKana[] = {'\xB1', 0};            // ｱ (single byte)
+  const char kFullQ2[] = {'a', '\x81', '\x48', 0}; // a？
+  struct Case {
+    std::string pattern;
+    std::string name;
+    bool matches;
+  } cases[] = {
+      {Sjis("スカート*").text, Sjis("スカート1").text, true},
+      {Sjis("スカート*").text, Sjis("スカート前").text, true},
+      {Sjis("スカート*").text, Sjis("スカート").text, false}, // "*" needs one byte
+      {"*", "", false},
+      {"*", "x", true},
+      {"a*b", "axyz", true}, // the pattern ends at "*"
+      {Sjis("左？指３先").text, Sjis("左人指３先").text, true},
+      {Sjis("左？指３先").text, Sjis("左A指３先").text, false}, // "？" never takes a single byte
+      {Sjis("左？指３先").text, Sjis("左指３先").text, false},
+      {Sjis("左足？リボ*").text, Sjis("左足首リボン").text, true},
+      {Sjis("左HA*").text, Sjis("左HA1").text, true},
+      {Sjis("左HA*").text, Sjis("左ha1").text, false}, // case-sensitive
+      {"a?c", "abc", true},
+      {"a?c", Sjis("aあc").text, true},
+      {"a?c", "ac", false},
+      {"a?c", "abbc", false},
+      {"?", kHalfKana, true},
+      {"?A", kKanaA, false},      // "?" takes both bytes of ア
+      {kTrailA, kLoneLead, true}, // a lone lead byte counts as one character
+      {kFullQ2, kLoneLead, false},
+      {kQuestion, kQuestion, true}, // the name holds "？" as text
+      {kQuestion, Sjis("ア").text, true},
+      {kQuestion, "A", false},
+      {kQuestion, kTouten, false}, // first byte 0x81: only "？" itself
+      {"a*", "a*", true},
+      {"a?", "a?", true},
+      {Sjis("え").text, Sjis("えー").text, false},
+      {Sjis("えー").text, Sjis("え").text, false},
+      {Sjis("左腕").text, Sjis("左腕").text, true},
+  };
+  for (const Case& c : cases) {
+    nameListResetAll();
+    const int e = nameListAppend(kList, c.pattern.c_str());
+    ASSERT_EQ(e, 1);
+    EXPECT_EQ(nameListMatch(kList, c.name.c_str(), e), c.matches ? 0 : -1)
+        << "pattern #" << (&c - cases);
+  }
+}
+
+TEST(NameList, LiteralEntriesMatchOnlyTheirOwnText) {
+  nameListResetAll();
+  const int star = nameListAppendLiteral(kList, Sjis("左腕*"));
+  const int question = nameListAppendLiteral(kList, "a?c");
+  EXPECT_EQ(nameListMatch(kList, Sjis("左腕*"), star), 0);
+  EXPECT_EQ(nameListMatch(kList, Sjis("左腕捩"), star), -1);
+  EXPECT_EQ(nameListMatch(kList, Sjis("左腕"), star), -1);
+  EXPECT_EQ(nameListMatch(kList, "a?c", question), 0);
+  EXPECT_EQ(nameListMatch(kList, "abc", question), -1);
+
+  // A later motion name is not swallowed by the earlier one.
+  EXPECT_EQ(nameListFindOrAddLiteral(kList, Sjis("左腕捩")), 3);
+  EXPECT_EQ(nameListFindOrAddLiteral(kList, Sjis("左腕*")), star);
+  EXPECT_EQ(nameListCount(kList), 3);
+
+  // Pattern entries keep their wildcards beside literal ones.
+  const int pattern = nameListFindOrAdd(kList, Sjis("髪*"));
+  EXPECT_EQ(nameListFindOrAddLiteral(kList, Sjis("髪1")), pattern);
+}
+
+TEST(NameList, SearchRunsFromTheTopAndTheLastAddedWins) {
+  nameListResetAll();
+  const int exact = nameListFindOrAdd(kList, Sjis("左目先"));
+  const int pattern = nameListFindOrAdd(kList, Sjis("左目*"));
+  ASSERT_EQ(exact, 1);
+  ASSERT_EQ(pattern, 2);
+  EXPECT_EQ(nameListFindOrAdd(kList, Sjis("左目先")), pattern);
+  EXPECT_EQ(nameListFindUpTo(kList, Sjis("左目先"), exact), exact);
+  EXPECT_EQ(nameListFindUpTo(kList, Sjis("左目先"), 0), 0);
+  EXPECT_EQ(nameListFindUpTo(kList, Sjis("左目先"), -3), 0);
+
+  // Present: the same entry, no growth. New: count + 1.
+  EXPECT_EQ(nameListFindOrAdd(kList, Sjis("左目玉")), pattern);
+  EXPECT_EQ(nameListCount(kList), 2);
+  EXPECT_EQ(nameListFindOrAdd(kList, Sjis("右目")), 3);
+  EXPECT_EQ(nameListFindOrAdd(kList, Sjis("右目")), 3);
+  EXPECT_EQ(nameListCount(kList), 3);
+
+  // Append does not look up: the same text twice is two entries, the later one found.
+  EXPECT_EQ(nameListAppend(kList, Sjis("右目")), 4);
+  EXPECT_EQ(nameListFindUpTo(kList, Sjis("右目"), 99), 4);
+}
+
+TEST(NameList, GroupsFollowTheMarks) {
+  fillNumbered(70, {61, 62}); // marks 0, 61, 62
+  struct {
+    int entry, group;
+  } groups[] = {{1, 1}, {61, 1}, {62, 2}, {63, 3}, {70, 3}, {71, 0}, {0, 0}, {-1, 0}};
+  for (const auto& g : groups)
+    EXPECT_EQ(nameListGroupOf(kList, g.entry), g.group) << "entry " << g.entry;
+
+  struct {
+    const char* name;
+    int groups, found;
+  } searches[] = {
+      {"n63", 2, 0},  {"n62", 2, 62}, {"n1", 2, 1},    {"n63", 3, 63},
+      {"n70", 0, 70}, {"n63", -1, 0}, {"n62", -1, 62}, {"n61", -2, 61},
+      {"n62", -2, 0}, {"n1", 1, 1},   {"n1", 4, -1},   {"n1", -3, -1},
+  };
+  for (const auto& s : searches)
+    EXPECT_EQ(nameListFindInGroups(kList, s.name, s.groups), s.found)
+        << s.name << " in groups " << s.groups;
+}
+
+TEST(NameList, EmptyMarkedGroupsAndMarkLimit) {
+  fillNumbered(3, {2});
+  ASSERT_EQ(nameListMarkGroup(kList), 0); // marks 0, 2, 3, 3: group 3 is empty
+  ASSERT_EQ(nameListMarkGroup(kList), 0);
+  EXPECT_EQ(nameListGroupOf(kList, 3), 2);
+  EXPECT_EQ(nameListAppend(kList, "n4"), 4);
+  EXPECT_EQ(nameListGroupOf(kList, 4), 4);
+  EXPECT_EQ(nameListFindInGroups(kList, "n4", 3), 0);
+
+  nameListResetAll();
+  for (int i = 1; i < NAME_MARK_CAPACITY; ++i)
+    ASSERT_EQ(nameListMarkGroup(kList), 0);
+  EXPECT_EQ(gNameLists[kList].markCount, NAME_MARK_CAPACITY);
+  EXPECT_EQ(nameListAppend(kList, "x"), 1);
+  EXPECT_EQ(nameListMarkGroup(kList), -1);
+  EXPECT_EQ(gNameLists[kList].markCount, NAME_MARK_CAPACITY);
+  EXPECT_EQ(nameListGroupOf(kList, 1), NAME_MARK_CAPACITY); // the group stays open
+}
+
+TEST(NameList, ResetEmptiesEveryListAndHidesOldTexts) {
+  nameListResetAll();
+  for (int list = 0; list < NAME_LIST_COUNT; ++list)
+    nameListAppend(list, "old");
+  nameListMarkGroup(LIST_BONE);
+  nameListResetAll();
+  for (int list = 0; list < NAME_LIST_COUNT; ++list) {
+    EXPECT_EQ(nameListCount(list), 0);
+    EXPECT_EQ(gNameLists[list].markCount, 1);
+    EXPECT_EQ(gNameLists[list].marks[0], 0);
+    EXPECT_EQ(nameListGroupOf(list, 1), 0);
+    EXPECT_EQ(nameListFindInGroups(list, "old", 1), 0);
+    EXPECT_EQ(nameListFindUpTo(list, "old", 1), 0); // the text is still in slot 1
+    EXPECT_EQ(nameListMatch(list, "old", 1), -1);
+    EXPECT_STREQ(nameListText(list, 1), "");
+  }
+  // The stale text must not turn a new name into a found one either.
+  EXPECT_EQ(nameListFindOrAdd(LIST_BONE, "old"), 1);
+  EXPECT_EQ(nameListCount(LIST_BONE), 1);
+}
+
+TEST(NameList, GetAndTextCheckTheRange) {
+  nameListResetAll();
+  nameListAppend(kList, Sjis("左腕"));
+  char out[NAME_SLOT_SIZE] = "unchanged";
+  EXPECT_EQ(nameListGet(kList, out, 1), 0);
+  EXPECT_STREQ(out, Sjis("左腕"));
+  EXPECT_STREQ(nameListText(kList, 1), Sjis("左腕"));
+  for (int entry : {0, -1, 2, NAME_LIST_CAPACITY + 1}) {
+    std::strcpy(out, "unchanged");
+    EXPECT_EQ(nameListGet(kList, out, entry), -1) << entry;
+    EXPECT_STREQ(out, "unchanged");
+    EXPECT_STREQ(nameListText(kList, entry), "");
+    EXPECT_EQ(nameListMatch(kList, Sjis("左腕"), entry), -1);
+  }
+}
+
+TEST(NameList, ListNumbersOutOfRangeAreRefused) {
+  nameListResetAll();
+  char out[NAME_SLOT_SIZE] = "";
+  for (int list : {-1, NAME_LIST_COUNT}) {
+    EXPECT_EQ(nameListAppend(list, "a"), 0);
+    EXPECT_EQ(nameListAppendLiteral(list, "a"), 0);
+    EXPECT_EQ(nameListFindOrAdd(list, "a"), 0);
+    EXPECT_EQ(nameListFindOrAddLiteral(list, "a"), 0);
+    EXPECT_EQ(nameListFindUpTo(list, "a", 1), 0);
+    EXPECT_EQ(nameListFindInGroups(list, "a", 0), -1);
+    EXPECT_EQ(nameListMatch(list, "a", 1), -1);
+    EXPECT_EQ(nameListMarkGroup(list), -1);
+    EXPECT_EQ(nameListGroupOf(list, 1), 0);
+    EXPECT_EQ(nameListGet(list, out, 1), -1);
+    EXPECT_STREQ(nameListText(list, 1), "");
+    EXPECT_EQ(nameListCount(list), 0);
+  }
+}
+
+TEST(NameList, FullListStoresEntry16384AndNoMore) {
+  nameListResetAll();
+  nameListAppend(kList + 1, "neighbour");
+  char name[16];
+  for (int i = 1; i <= NAME_LIST_CAPACITY; ++i) {
+    std::snprintf(name, sizeof name, "b%d", i);
+    ASSERT_EQ(nameListAppendLiteral(kList, name), i);
+  }
+  EXPECT_EQ(nameListAppend(kList, "more"), 0);
+  EXPECT_EQ(nameListAppendLiteral(kList, "more"), 0);
+  EXPECT_EQ(nameListFindOrAdd(kList, "more"), 0);
+  EXPECT_EQ(nameListFindOrAddLiteral(kList, "more"), 0);
+  EXPECT_EQ(nameListCount(kList), NAME_LIST_CAPACITY);
+  EXPECT_EQ(nameListFindOrAddLiteral(kList, "b16384"), NAME_LIST_CAPACITY);
+  EXPECT_STREQ(nameListText(kList, NAME_LIST_CAPACITY), "b16384");
+  EXPECT_STREQ(nameListText(kList + 1, 1), "neighbour");
+  EXPECT_EQ(nameListGroupOf(kList, NAME_LIST_CAPACITY), 1);
+}
+
+TEST(NameList, LongNamesAreCutOnACharacterBoundary) {
+  // 1 + 35 x 2 = 71 bytes: cut to 63 (a and 31 characters). 70 bytes of double-byte
+  // characters: byte 63 would split one, so 62 are kept.
+  std::string oddStart = "a";
+  std::string evenStart;
+  for (int i = 0; i < 35; ++i) {
+    oddStart += Sjis("ア").text;
+    evenStart += Sjis("ア").text;
+  }
+  struct {
+    const std::string& name;
+    size_t kept;
+  } cases[] = {{oddStart, 63}, {evenStart, 62}};
+  for (const auto& c : cases) {
+    nameListResetAll();
+    const int e = nameListFindOrAddLiteral(kList, c.name.c_str());
+    nameListAppend(kList, "next");
+    ASSERT_EQ(e, 1);
+    EXPECT_EQ(std::strlen(nameListText(kList, e)), c.kept);
+    EXPECT_EQ(c.name.compare(0, c.kept, nameListText(kList, e)), 0);
+    EXPECT_STREQ(nameListText(kList, 2), "next");
+    // Asking again finds the cut entry instead of adding the name once more.
+    EXPECT_EQ(nameListFindOrAddLiteral(kList, c.name.c_str()), e);
+    EXPECT_EQ(nameListFindOrAdd(kList, c.name.c_str()), e);
+    EXPECT_EQ(nameListCount(kList), 2);
+  }
+}
+
+TEST(NameList, ListsAreIndependent) {
+  nameListResetAll();
+  nameListAppend(LIST_BONE, Sjis("髪*"));
+  nameListMarkGroup(LIST_BONE);
+  EXPECT_EQ(nameListFindUpTo(LIST_MORPH, Sjis("髪1"), 1), 0);
+  EXPECT_EQ(nameListFindOrAdd(LIST_MORPH, Sjis("髪1")), 1);
+  EXPECT_EQ(nameListCount(LIST_BONE), 1);
+  EXPECT_EQ(gNameLists[LIST_MORPH].markCount, 1);
+}
