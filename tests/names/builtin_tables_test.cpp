@@ -1,0 +1,173 @@
+#include "names/builtin_tables.h"
+
+#include <cstring>
+
+#include <gtest/gtest.h>
+
+#include "names/namelist.h"
+#include "text/encoding.h"
+
+namespace {
+
+// Shift-JIS form of a UTF-8 literal.
+struct Sjis {
+  char text[256];
+  explicit Sjis(const char* utf8) { strutf82sjis(text, utf8); }
+  operator const char*() const { return text; }
+};
+
+void resetAndRegister() {
+  nameListResetAll();
+  registerBuiltinTables();
+}
+
+void expectMarks(int list, std::initializer_list<int> marks, int count) {
+  const NameList& l = gNameLists[list];
+  ASSERT_EQ(l.markCount, static_cast<int>(marks.size())) << "list " << list;
+  int k = 0;
+  for (int mark : marks)
+    EXPECT_EQ(l.marks[k++], mark) << "list " << list << " mark " << k - 1;
+  EXPECT_EQ(l.count, count) << "list " << list;
+}
+
+} // namespace
+
+TEST(BuiltinTables, RegistrationLeavesTheGroupMarks) {
+  resetAndRegister();
+  expectMarks(LIST_BONE, {0, 61, 89, 470}, BUILTIN_BONE_COUNT);
+  expectMarks(LIST_MORPH, {0, 61, 62}, BUILTIN_MORPH_COUNT);
+  EXPECT_EQ(nameListCount(LIST_BONE_ALIAS), 0);
+  EXPECT_EQ(nameListCount(LIST_MORPH_ALIAS), 0);
+}
+
+TEST(BuiltinTables, EntryNumbersAndGroups) {
+  resetAndRegister();
+  struct {
+    int entry;
+    const char* name;
+    int group;
+  } bones[] = {
+      {1, "操作中心", BONE_GROUP_MAIN},         {7, "左腕捩", BONE_GROUP_MAIN},
+      {61, "右腕_+", BONE_GROUP_MAIN},          {62, "左親指１", BONE_GROUP_FINGER},
+      {89, "右小指３", BONE_GROUP_FINGER},      {90, "左目先", BONE_GROUP_IGNORED},
+      {211, "新規ボーン1", BONE_GROUP_IGNORED}, {212, "スカート*", BONE_GROUP_IGNORED},
+      {332, "左目*", BONE_GROUP_IGNORED},       {366, "右Hair*", BONE_GROUP_IGNORED},
+      {375, "右Hair*", BONE_GROUP_IGNORED},     {412, "猫耳右*", BONE_GROUP_IGNORED},
+      {414, "猫耳右*", BONE_GROUP_IGNORED},     {470, "(ベル*", BONE_GROUP_IGNORED},
+  };
+  for (const auto& b : bones) {
+    EXPECT_STREQ(nameListText(LIST_BONE, b.entry), Sjis(b.name)) << "bone " << b.entry;
+    EXPECT_EQ(nameListGroupOf(LIST_BONE, b.entry), b.group) << "bone " << b.entry;
+  }
+  EXPECT_EQ(nameListGroupOf(LIST_BONE, 471), 0);
+
+  struct {
+    int entry;
+    const char* name;
+    int group;
+  } morphs[] = {
+      {1, "あ", MORPH_GROUP_EXPRESSION},
+      {61, "メガネ", MORPH_GROUP_EXPRESSION},
+      {62, "クリ勃起", MORPH_GROUP_IGNORED},
+  };
+  for (const auto& m : morphs) {
+    EXPECT_STREQ(nameListText(LIST_MORPH, m.entry), Sjis(m.name)) << "morph " << m.entry;
+    EXPECT_EQ(nameListGroupOf(LIST_MORPH, m.entry), m.group) << "morph " << m.entry;
+  }
+}
+
+// Every entry holds its source name in Shift-JIS, with no character lost in conversion.
+TEST(BuiltinTables, EveryNameConvertsWhole) {
+  resetAndRegister();
+  struct {
+    int list, count;
+    const char* (*source)(int);
+  } lists[] = {{LIST_BONE, BUILTIN_BONE_COUNT, builtinBoneNameUtf8},
+               {LIST_MORPH, BUILTIN_MORPH_COUNT, builtinMorphNameUtf8}};
+  for (const auto& l : lists) {
+    EXPECT_EQ(l.source(0), nullptr);
+    EXPECT_EQ(l.source(l.count + 1), nullptr);
+    for (int e = 1; e <= l.count; ++e) {
+      ASSERT_NE(l.source(e), nullptr);
+      const char* stored = nameListText(l.list, e);
+      char back[256] = "";
+      strsjis2utf8(back, stored);
+      EXPECT_STREQ(back, l.source(e)) << "list " << l.list << " entry " << e;
+      EXPECT_LT(std::strlen(stored), std::strlen(l.source(e)) + 1);
+    }
+  }
+}
+
+// No later entry shadows a main or finger bone, so each classifies into its own entry.
+TEST(BuiltinTables, MainAndFingerBonesFindThemselves) {
+  resetAndRegister();
+  for (int e = 1; e <= 89; ++e) {
+    const Sjis name(builtinBoneNameUtf8(e));
+    EXPECT_EQ(nameListFindInGroups(LIST_BONE, name, 0), e) << builtinBoneNameUtf8(e);
+  }
+  for (int e = 1; e <= BUILTIN_MORPH_COUNT; ++e) {
+    const Sjis name(builtinMorphNameUtf8(e));
+    EXPECT_EQ(nameListFindInGroups(LIST_MORPH, name, 0), e) << builtinMorphNameUtf8(e);
+  }
+}
+
+TEST(BuiltinTables, MotionNamesClassify) {
+  resetAndRegister();
+  struct {
+    const char* name;
+    int entry, group;
+  } bones[] = {
+      {"左腕捩", 7, BONE_GROUP_MAIN},
+      {"左親指１", 62, BONE_GROUP_FINGER},
+      {"左目先", 332, BONE_GROUP_IGNORED}, // "左目*" beats the exact entry 90
+      {"右目先", 333, BONE_GROUP_IGNORED},
+      {"髪1", 232, BONE_GROUP_IGNORED},        // "髪*"
+      {"左ひじ補助", 448, BONE_GROUP_IGNORED}, // "左ひじ補*"
+      {"左人指３先", 456, BONE_GROUP_IGNORED}, // "左？指３先"
+      {"左足首リボン", 328, BONE_GROUP_IGNORED},
+      {"右Hair1", 375, BONE_GROUP_IGNORED}, // the later of the two copies
+      {"猫耳右1", 414, BONE_GROUP_IGNORED},
+      {"ベルト", 171, BONE_GROUP_IGNORED},
+      {"ポニテ", 471, BONE_GROUP_OTHER},
+      {"スカート", 472, BONE_GROUP_OTHER}, // "スカート*" needs a character after it
+      {"ポニテ", 471, BONE_GROUP_OTHER},
+  };
+  for (const auto& b : bones) {
+    const int e = nameListFindOrAddLiteral(LIST_BONE, Sjis(b.name));
+    EXPECT_EQ(e, b.entry) << b.name;
+    EXPECT_EQ(nameListGroupOf(LIST_BONE, e), b.group) << b.name;
+  }
+  EXPECT_EQ(nameListCount(LIST_BONE), 472);
+
+  struct {
+    const char* name;
+    int entry, group;
+  } morphs[] = {
+      {"えー", 5, MORPH_GROUP_EXPRESSION},   {"え", 32, MORPH_GROUP_EXPRESSION},
+      {"クリ勃起", 62, MORPH_GROUP_IGNORED}, {"えーと", 63, MORPH_GROUP_OTHER},
+      {"あ", 1, MORPH_GROUP_EXPRESSION},
+  };
+  for (const auto& m : morphs) {
+    const int e = nameListFindOrAddLiteral(LIST_MORPH, Sjis(m.name));
+    EXPECT_EQ(e, m.entry) << m.name;
+    EXPECT_EQ(nameListGroupOf(LIST_MORPH, e), m.group) << m.name;
+  }
+}
+
+// A second run starts from the same entries, whatever the first run appended.
+TEST(BuiltinTables, RegistrationIsTheSameEveryRun) {
+  resetAndRegister();
+  nameListFindOrAddLiteral(LIST_BONE, Sjis("ポニテ"));
+  nameListFindOrAddLiteral(LIST_MORPH, Sjis("ぷんぷん"));
+  nameListAppend(LIST_BONE_ALIAS, Sjis("左"));
+
+  registerBuiltinTables(); // without a reset
+  expectMarks(LIST_BONE, {0, 61, 89, 470}, BUILTIN_BONE_COUNT);
+  expectMarks(LIST_MORPH, {0, 61, 62}, BUILTIN_MORPH_COUNT);
+  EXPECT_EQ(nameListCount(LIST_BONE_ALIAS), 1); // other lists are left alone
+
+  resetAndRegister();
+  expectMarks(LIST_BONE, {0, 61, 89, 470}, BUILTIN_BONE_COUNT);
+  EXPECT_EQ(nameListFindOrAddLiteral(LIST_BONE, Sjis("ポニテ")), 471);
+  EXPECT_STREQ(nameListText(LIST_BONE, 332), Sjis("左目*"));
+}
