@@ -1,0 +1,603 @@
+// ---- Index ----
+// ---- Character steps ----
+// ---- UTF-16 primitives ----
+// ---- Comparison ----
+// ---- Path splitting ----
+// ---- File lookup ----
+// ---- Current directory ----
+// ---- Argument tables ----
+// ---- The process command line ----
+#include "text/paths.h"
+
+#include <cstring>
+
+#include "platform/posix.h"
+#include "text/pathconv.h"
+#include "text/trace.h"
+
+ArgTable gArgTable;
+ArgTableW gArgTableW;
+ProcessCommandLine gProcessCommandLine;
+
+// ---- Character steps ----
+
+namespace {
+
+// Characters taken by the character at s: 2 for a lead byte of the ANSI code page with a
+// second byte, else 1. A lead byte before the terminator stands alone, so no walk ever
+// steps over the end of its string.
+inline int charStep(const char* s) {
+  return platformIsDbcsLeadByte(static_cast<unsigned char>(s[0])) && s[1] != '\0' ? 2 : 1;
+}
+inline int charStep(const char16_t*) {
+  return 1;
+}
+
+template <class C>
+size_t length(const C* s) {
+  size_t n = 0;
+  while (s[n] != 0)
+    n++;
+  return n;
+}
+
+// Forward copy of n characters and a terminator; safe when out lies at or before from.
+template <class C>
+void copyForward(C* out, const C* from, size_t n) {
+  for (size_t i = 0; i < n; i++)
+    out[i] = from[i];
+  out[n] = 0;
+}
+
+inline bool isSeparator(int c) {
+  return c == '\\' || c == '/';
+}
+
+} // namespace
+
+// ---- UTF-16 primitives ----
+
+int unilen(const char16_t* s) {
+  int n = 0;
+  while (n < 4999 && s[n] != 0)
+    n++;
+  return n;
+}
+
+int unicpy(char16_t* dst, const char16_t* src) {
+  int n = 0;
+  while ((dst[n] = src[n]) != 0)
+    n++;
+  return n;
+}
+
+int unicat(char16_t* dst, const char16_t* src) {
+  return unicpy(dst + length(dst), src);
+}
+
+// ---- Comparison ----
+
+namespace {
+
+inline int foldAscii(int c) {
+  return c >= 'a' && c <= 'z' ? c - ('a' - 'A') : c;
+}
+
+template <class C, class U>
+int headCompare(const C* s, const C* pattern) {
+  for (size_t i = 0; pattern[i] != 0; i++) {
+    // The string's terminator differs from every pattern character, so a shorter string
+    // fails here without being read past its end.
+    if (foldAscii(static_cast<U>(s[i])) != foldAscii(static_cast<U>(pattern[i])))
+      return -1;
+  }
+  return 0;
+}
+
+} // namespace
+
+int headcmpi(const char* s, const char* pattern) {
+  return headCompare<char, unsigned char>(s, pattern);
+}
+
+int headcmpiW(const char16_t* s, const char16_t* pattern) {
+  return headCompare<char16_t, char16_t>(s, pattern);
+}
+
+// ---- Path splitting ----
+
+namespace {
+
+// Index just after the last character for which pick() holds, or -1 when none does.
+template <class C, class Pick>
+long afterLast(const C* path, Pick pick) {
+  long after = -1;
+  for (size_t i = 0; path[i] != 0; i += charStep(path + i)) {
+    if (pick(path[i]))
+      after = static_cast<long>(i) + 1;
+  }
+  return after;
+}
+
+template <class C>
+int getDir(C* out, const C* path) {
+  long after = afterLast(path, [](C c) { return c == '\\'; });
+  copyForward(out, path, after < 0 ? 0 : static_cast<size_t>(after));
+  return 0;
+}
+
+template <class C>
+int getFileName(C* out, const C* path) {
+  long after = afterLast(path, [](C c) { return isSeparator(c); });
+  const C* name = after < 0 ? path : path + after;
+  copyForward(out, name, length(name));
+  return 0;
+}
+
+template <class C>
+int getBody(C* out, const C* path) {
+  long after = afterLast(path, [](C c) { return c == '.'; });
+  copyForward(out, path, after < 0 ? length(path) : static_cast<size_t>(after - 1));
+  return 0;
+}
+
+template <class C>
+int getExt(C* out, const C* path) {
+  long after = afterLast(path, [](C c) { return c == '.'; });
+  if (after < 0) {
+    out[0] = 0;
+    return 0;
+  }
+  const C* dot = path + after - 1;
+  copyForward(out, dot, length(dot));
+  return -1;
+}
+
+template <class C>
+int cutDirSep(C* path) {
+  constexpr size_t kMaxLength = 259;
+  size_t n = 0;
+  size_t lastWidth = 0; // width of the character that ends at n
+  while (n < kMaxLength && path[n] != 0) {
+    size_t width = static_cast<size_t>(charStep(path + n));
+    if (n + width > kMaxLength)
+      break; // keep a pair whole rather than cut between its bytes
+    n += width;
+    lastWidth = width;
+  }
+  bool drive =
+      ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z')) && path[1] == ':';
+  size_t shortest = drive ? 4 : 2; // C:\ and a lone separator are roots
+  // A final 0x5C that is the second byte of a pair is part of a character, not a separator.
+  if (n >= shortest && n <= 258 && lastWidth == 1 && isSeparator(path[n - 1]))
+    n--;
+  path[n] = 0;
+  return 0;
+}
+
+} // namespace
+
+int getdir(char* out, const char* path) {
+  return getDir(out, path);
+}
+int getdirW(char16_t* out, const char16_t* path) {
+  return getDir(out, path);
+}
+int getfname(char* out, const char* path) {
+  return getFileName(out, path);
+}
+int getfnameW(char16_t* out, const char16_t* path) {
+  return getFileName(out, path);
+}
+int getbody(char* out, const char* path) {
+  return getBody(out, path);
+}
+int getbodyW(char16_t* out, const char16_t* path) {
+  return getBody(out, path);
+}
+int getext(char* out, const char* path) {
+  return getExt(out, path);
+}
+int getextW(char16_t* out, const char16_t* path) {
+  return getExt(out, path);
+}
+int cutdirsep(char* path) {
+  return cutDirSep(path);
+}
+int cutdirsepW(char16_t* path) {
+  return cutDirSep(path);
+}
+
+int getfield(char* out, const char* s, int n) {
+  int field = 0;
+  size_t start = 0;
+  for (size_t i = 0;; i += charStep(s + i)) {
+    if (s[i] != '\0' && s[i] != ';')
+      continue;
+    if (field == n) {
+      copyForward(out, s + start, i - start);
+      return 0;
+    }
+    if (s[i] == '\0')
+      break;
+    field++;
+    start = i + 1;
+  }
+  out[0] = '\0';
+  return -1;
+}
+
+// ---- File lookup ----
+
+namespace {
+
+constexpr size_t SYSTEM_PATH_SIZE = 4096; // PATH_MAX
+constexpr size_t SYSTEM_NAME_SIZE = 256;  // NAME_MAX and a terminator
+
+struct FoundEntry {
+  char name[SYSTEM_NAME_SIZE];
+  int isDirectory;
+};
+
+// The search of one findname call: the two first matches in listing order.
+struct NameSearch {
+  const char* pattern;  // UTF-8 name part, may hold '*' and '?'
+  size_t patternLength; // its length
+  int wildcards;        // 1 when pattern holds '*' or '?'
+  int found;            // matches kept in first (0 to 2)
+  FoundEntry first[2];  // the smallest matches, in order
+};
+
+size_t utf8Step(const char* s) {
+  unsigned char b = static_cast<unsigned char>(s[0]);
+  size_t n = b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC0 ? 2 : 1;
+  for (size_t i = 1; i < n; i++) {
+    if (s[i] == '\0')
+      return i;
+  }
+  return n;
+}
+
+// Windows wildcards on UTF-8 names: '*' any run of characters, '?' exactly one character.
+bool wildMatch(const char* pattern, const char* patternEnd, const char* name) {
+  const char* starPattern = nullptr; // just after the last '*' met
+  const char* starName = nullptr;    // where that '*' now ends in name
+  while (*name != '\0') {
+    if (pattern < patternEnd && *pattern == '*') {
+      starPattern = ++pattern;
+      starName = name;
+    } else if (pattern < patternEnd && *pattern == '?') {
+      pattern++;
+      name += utf8Step(name);
+    } else if (pattern < patternEnd && *pattern == *name) {
+      pattern++;
+      name++;
+    } else if (starPattern != nullptr) {
+      pattern = starPattern;
+      starName += utf8Step(starName);
+      name = starName;
+    } else {
+      return false;
+    }
+  }
+  while (pattern < patternEnd && *pattern == '*')
+    pattern++;
+  return pattern == patternEnd;
+}
+
+bool nameMatches(const NameSearch& search, const char* name) {
+  const char* end = search.pattern + search.patternLength;
+  if (!search.wildcards)
+    return std::strcmp(search.pattern, name) == 0;
+  if (wildMatch(search.pattern, end, name))
+    return true;
+  // Windows lets a final ".*" match nothing as well: *.* matches README, a.* matches a.
+  return search.patternLength >= 2 && end[-2] == '.' && end[-1] == '*' &&
+         wildMatch(search.pattern, end - 2, name);
+}
+
+// "." and ".." come first, as Windows lists them; the rest in byte order.
+int entryOrder(const char* a, const char* b) {
+  int rankA = std::strcmp(a, ".") == 0 ? 0 : std::strcmp(a, "..") == 0 ? 1 : 2;
+  int rankB = std::strcmp(b, ".") == 0 ? 0 : std::strcmp(b, "..") == 0 ? 1 : 2;
+  if (rankA != rankB)
+    return rankA - rankB;
+  return std::strcmp(a, b);
+}
+
+int visitEntry(const char* name, int isDirectory, void* context) {
+  NameSearch& search = *static_cast<NameSearch*>(context);
+  if (std::strlen(name) >= SYSTEM_NAME_SIZE || !nameMatches(search, name))
+    return 0;
+  int slot = search.found;
+  while (slot > 0 && entryOrder(name, search.first[slot - 1].name) < 0)
+    slot--;
+  if (slot >= 2)
+    return 0;
+  if (slot == 0)
+    search.first[1] = search.first[0];
+  std::strcpy(search.first[slot].name, name);
+  search.first[slot].isDirectory = isDirectory;
+  if (search.found < 2)
+    search.found++;
+  return 0;
+}
+
+// The stored name of the entry utf8Path names (UTF-8, name only). 0, -1 or -2 as findname.
+int findSystemName(const char** result, NameSearch* search, char* utf8Path) {
+  char* slash = std::strrchr(utf8Path, '/');
+  const char* directory = utf8Path;
+  char* name = utf8Path;
+  if (slash == utf8Path) {
+    directory = "/";
+    name = slash + 1;
+  } else if (slash != nullptr) {
+    *slash = '\0';
+    name = slash + 1;
+  } else {
+    directory = "";
+  }
+  if (name[0] == '\0')
+    return -1;
+  search->pattern = name;
+  search->patternLength = std::strlen(name);
+  search->wildcards = std::strpbrk(name, "*?") != nullptr ? 1 : 0;
+  search->found = 0;
+  if (platformListDirectory(directory, visitEntry, search) != 0) {
+    trace("findname: cannot list %s", directory[0] != '\0' ? directory : ".");
+    return -1;
+  }
+  if (search->found == 0)
+    return -1;
+  const FoundEntry* match = &search->first[0];
+  if (match->isDirectory) {
+    if (search->found < 2)
+      return -1;
+    match = &search->first[1];
+    if (match->isDirectory)
+      return -2;
+  }
+  *result = match->name;
+  return 0;
+}
+
+} // namespace
+
+int findname(char* out, const char* path) {
+  out[0] = '\0';
+  char utf8Path[SYSTEM_PATH_SIZE];
+  if (ansiPathToUtf8(utf8Path, sizeof utf8Path, path) != 0)
+    return -1;
+  NameSearch search;
+  const char* name = nullptr;
+  int result = findSystemName(&name, &search, utf8Path);
+  if (result != 0)
+    return result;
+  utf8PathToAnsi(out, 260, name); // a name of at most 255 UTF-8 bytes always fits
+  return 0;
+}
+
+int findnameW(char16_t* out, const char16_t* path) {
+  out[0] = 0;
+  char utf8Path[SYSTEM_PATH_SIZE];
+  if (widePathToUtf8(utf8Path, sizeof utf8Path, path) != 0)
+    return -1;
+  NameSearch search;
+  const char* name = nullptr;
+  int result = findSystemName(&name, &search, utf8Path);
+  if (result != 0)
+    return result;
+  utf8PathToWide(out, 260, name);
+  return 0;
+}
+
+// ---- Current directory ----
+
+int getcurdir(char* out, size_t outSize) {
+  char utf8Path[SYSTEM_PATH_SIZE];
+  if (outSize == 0)
+    return -1;
+  if (platformCurrentDirectory(utf8Path, sizeof utf8Path) != 0 ||
+      utf8PathToAnsi(out, outSize, utf8Path) != 0) {
+    out[0] = '\0';
+    return -1;
+  }
+  return 0;
+}
+
+int getcurdirW(char16_t* out, size_t outUnits) {
+  char utf8Path[SYSTEM_PATH_SIZE];
+  if (outUnits == 0)
+    return -1;
+  if (platformCurrentDirectory(utf8Path, sizeof utf8Path) != 0 ||
+      utf8PathToWide(out, outUnits, utf8Path) != 0) {
+    out[0] = 0;
+    return -1;
+  }
+  return 0;
+}
+
+// ---- Argument tables ----
+
+namespace {
+
+// The ANSI splitter stores a pair without looking at its second byte; the UTF-16 one has
+// no pairs.
+inline bool startsPair(const char* s) {
+  return charStep(s) == 2;
+}
+inline bool startsPair(const char16_t*) {
+  return false;
+}
+
+template <class C, class Table>
+int splitCommandLine(Table* table, const C* line) {
+  C* pool = table->pool;
+  int used = 0;
+  int count = 1;
+  table->arg[0] = pool;
+  int i = 0;
+  while (i < ARG_LINE_LIMIT && (line[i] == ' ' || line[i] == '\t'))
+    i++;
+  bool quoted = false;
+  // Every stored character consumes one of the line, so used <= i < ARG_LINE_LIMIT here
+  // and the pool (ARG_POOL_SIZE) always has room for a pair and two terminators.
+  while (used < ARG_POOL_FULL && i < ARG_LINE_LIMIT && line[i] != 0) {
+    if (startsPair(line + i)) {
+      pool[used++] = line[i++];
+      pool[used++] = line[i++];
+      continue;
+    }
+    C c = line[i++];
+    if (c == '"') {
+      quoted = !quoted;
+    } else if (quoted || c != ' ') {
+      pool[used++] = c;
+    } else {
+      if (count == ARG_MAX_COUNT || used >= ARG_SPLIT_LIMIT)
+        break;
+      pool[used++] = 0;
+      while (i < ARG_LINE_LIMIT && line[i] == ' ')
+        i++;
+      table->arg[count++] = pool + used;
+    }
+  }
+  pool[used++] = 0;
+  // The program path followed by blanks only is a command line without arguments.
+  if (count == 2 && table->arg[1][0] == 0)
+    count = 1;
+  table->used = used;
+  table->arg[count] = pool + used;
+  pool[used] = 0;
+  table->count = count;
+  return 0;
+}
+
+template <class C, class Table>
+int appendArgument(Table* table, const C* text) {
+  if (text == nullptr || text[0] == 0)
+    return 0;
+  int count = table->count;
+  int used = table->used;
+  if (count < 0 || count >= ARG_MAX_COUNT || used < 0 || used >= ARG_LINE_LIMIT)
+    return 0;
+  const C* from = text;
+  bool quoted = from[0] == '"';
+  if (quoted)
+    from++;
+  int limit = ARG_LINE_LIMIT - used;
+  C* to = table->pool + used;
+  int n = 0;
+  while (n < limit && from[0] != 0 && !(quoted && from[0] == '"')) {
+    if (startsPair(from)) {
+      if (n + 2 > limit)
+        break;
+      to[n++] = *from++;
+    }
+    to[n++] = *from++;
+  }
+  if (n == 0)
+    return 0; // "" or a lone quote: nothing to append
+  to[n] = 0;
+  used += n + 1;
+  count++;
+  table->arg[count] = table->pool + used;
+  table->pool[used] = 0;
+  table->count = count;
+  table->used = used;
+  return 0;
+}
+
+} // namespace
+
+int getargs(ArgTable* table, const char* commandLine) {
+  return splitCommandLine(table, commandLine);
+}
+
+int getargsW(ArgTableW* table, const char16_t* commandLine) {
+  return splitCommandLine(table, commandLine);
+}
+
+int addarg(ArgTable* table, const char* text) {
+  return appendArgument(table, text);
+}
+
+int addargW(ArgTableW* table, const char16_t* text) {
+  return appendArgument(table, text);
+}
+
+// ---- The process command line ----
+
+namespace {
+
+// Appends ' ' (unless first), the element converted by convert, and quotes around it when
+// it holds a blank or is empty. 0, or -1 with out restored when it does not fit.
+template <class C, class Convert>
+int appendElement(C* out, size_t size, size_t* outLength, const char* utf8, bool first,
+                  Convert convert) {
+  size_t start = *outLength;
+  size_t at = start;
+  bool quote = utf8[0] == '\0' || std::strpbrk(utf8, " \t") != nullptr;
+  // Room for the separator, both quotes and the terminator before converting.
+  size_t overhead = (first ? 0 : 1) + (quote ? 2 : 0) + 1;
+  if (start + overhead > size) {
+    out[start] = 0;
+    return -1;
+  }
+  if (!first)
+    out[at++] = ' ';
+  if (quote)
+    out[at++] = '"';
+  if (convert(out + at, size - at - (quote ? 1 : 0), utf8) != 0) {
+    out[start] = 0;
+    return -1;
+  }
+  at += length(out + at);
+  if (quote)
+    out[at++] = '"';
+  out[at] = 0;
+  *outLength = at;
+  return 0;
+}
+
+} // namespace
+
+int buildCommandLines(int argc, char** argv, char* ansiOut, size_t ansiSize, char16_t* wideOut,
+                      size_t wideUnits) {
+  if (ansiSize == 0 || wideUnits == 0)
+    return -1;
+  ansiOut[0] = '\0';
+  wideOut[0] = 0;
+  size_t ansiLength = 0;
+  size_t wideLength = 0;
+  char executable[SYSTEM_PATH_SIZE];
+  for (int k = 0; k < argc; k++) {
+    const char* element = argv[k] != nullptr ? argv[k] : "";
+    // The program's own path locates the font and alias.ini beside it from any directory.
+    if (k == 0 && platformExecutablePath(executable, sizeof executable) == 0)
+      element = executable;
+    size_t ansiBefore = ansiLength;
+    // Both lines get the same elements, so argument i means the same file in both lists.
+    if (appendElement(ansiOut, ansiSize, &ansiLength, element, k == 0, utf8PathToAnsi) != 0 ||
+        appendElement(wideOut, wideUnits, &wideLength, element, k == 0, utf8PathToWide) != 0) {
+      ansiOut[ansiBefore] = '\0';
+      trace("command line: argument %d and later do not fit", k);
+      return -1;
+    }
+  }
+  return 0;
+}
+
+int setProcessCommandLine(int argc, char** argv) {
+  // Kept below the splitter's line limit, so no argument is cut without notice.
+  return buildCommandLines(argc, argv, gProcessCommandLine.ansi, ARG_LINE_LIMIT,
+                           gProcessCommandLine.wide, ARG_LINE_LIMIT);
+}
+
+int getProcessArgs(ArgTable* table) {
+  return getargs(table, gProcessCommandLine.ansi);
+}
+
+int getProcessArgsW(ArgTableW* table) {
+  return getargsW(table, gProcessCommandLine.wide);
+}
