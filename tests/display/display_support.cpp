@@ -1,0 +1,128 @@
+#include "display/display_support.h"
+
+#include "display/glyph.h"
+#include "display/surface.h"
+#include "text/pathconv.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <dirent.h>
+#include <fstream>
+#include <iterator>
+#include <sys/stat.h>
+#include <unistd.h>
+
+std::string reportFontPath() {
+  return std::string(KT_BINARY_DIR) + "/bin/mplus-2m-regular.ttf";
+}
+
+std::string kerningFontPath() {
+  return std::string(KT_BINARY_DIR) + "/test-fonts/kerning.ttf";
+}
+
+bool fileExists(const std::string& path) {
+  struct stat info;
+  return stat(path.c_str(), &info) == 0;
+}
+
+std::string ansiPath(const std::string& utf8Path) {
+  char out[4096];
+  utf8PathToAnsi(out, sizeof out, utf8Path.c_str());
+  return out;
+}
+
+std::u16string widePath(const std::string& utf8Path) {
+  char16_t out[4096];
+  utf8PathToWide(out, 4096, utf8Path.c_str());
+  return out;
+}
+
+std::vector<uint8_t> readFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+void writeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
+  std::ofstream out(path, std::ios::binary);
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
+}
+
+TempFolder::TempFolder() {
+  char pattern[] = "/tmp/kt-display-XXXXXX";
+  const char* made = mkdtemp(pattern);
+  folder_ = made != nullptr ? made : "/tmp";
+}
+
+TempFolder::~TempFolder() {
+  DIR* dir = opendir(folder_.c_str());
+  if (dir == nullptr)
+    return;
+  while (dirent* entry = readdir(dir)) {
+    if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0)
+      unlink(path(entry->d_name).c_str());
+  }
+  closedir(dir);
+  rmdir(folder_.c_str());
+}
+
+namespace {
+
+std::vector<PlatformCall> gCalls;
+
+void recordInvalidate(int x, int y, int w, int h) {
+  gCalls.push_back({'i', x, y, w, h});
+}
+void recordScrollBy(int dx, int dy) {
+  gCalls.push_back({'s', dx, dy, 0, 0});
+}
+void recordScrollPosition(int bar, int position) {
+  gCalls.push_back({'p', bar, position, 0, 0});
+}
+void recordDispatch() {
+  gCalls.push_back({'d', 0, 0, 0, 0});
+}
+
+const DisplayPlatform kRecordingPlatform = {recordInvalidate, recordScrollBy, recordScrollPosition,
+                                            recordDispatch};
+
+} // namespace
+
+std::vector<PlatformCall>& recordedCalls() {
+  return gCalls;
+}
+
+void installRecordingPlatform() {
+  gCalls.clear();
+  displaySetPlatform(&kRecordingPlatform);
+}
+
+void installTestSlot(int slot, int width, int height, const std::vector<uint8_t>& coverage) {
+  GlyphImageSlot& s = gGlyph.slots[slot];
+  size_t bytes = static_cast<size_t>(width) * height + GLYPH_PLANE_SPARE;
+  for (uint8_t*& plane : s.planes)
+    plane = static_cast<uint8_t*>(std::calloc(bytes, 1));
+  std::memcpy(s.planes[GLYPH_PLANE_COVERAGE], coverage.data(), coverage.size());
+  s.width = width;
+  s.height = height;
+  s.valid = 0xFF;
+}
+
+void removeTestSlot(int slot) {
+  GlyphImageSlot& s = gGlyph.slots[slot];
+  for (uint8_t*& plane : s.planes) {
+    std::free(plane);
+    plane = nullptr;
+  }
+  s.width = s.height = 0;
+  s.valid = 0;
+}
+
+std::vector<uint8_t> slotCoverage(int slot) {
+  if (!glyphSlotValid(slot))
+    return {};
+  const uint8_t* plane = glyphSlotPlane(slot, GLYPH_PLANE_COVERAGE);
+  return std::vector<uint8_t>(plane, plane + static_cast<size_t>(glyphSlotWidth(slot)) *
+                                                 glyphSlotHeight(slot));
+}
