@@ -1,0 +1,527 @@
+#include "motion/motion.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+
+#include "motion/rotation.h"
+#include "text/encoding.h"
+#include "text/files.h"
+#include "text/trace.h"
+
+// ---- Index ----
+// Globals and special names, the per-read name cache, block readers, the read.
+
+MotionSummary gMotion;
+
+namespace {
+
+// ---- Special bone names ----
+
+// How a bone name takes part in the twist measurement.
+enum BoneKind : uint8_t {
+  KIND_PLAIN = 0,
+  KIND_TWIST_BONE = 1, // 左腕捩 左手捩 右腕捩 右手捩: twist read off the quaternion itself
+  KIND_ARM_FIRST = 2, // 左腕 左ひじ 右腕 右ひじ: swing-twist split about a fixed axis
+};
+
+const char* const kTwistBoneNamesUtf8[] = {"左腕捩", "左手捩", "右腕捩", "右手捩"};
+const char* const kArmBoneNamesUtf8[] = {"左腕", "左ひじ", "右腕", "右ひじ"};
+// Bone length axes of the arm and elbow bones of the standard model, as 32-bit floats.
+const Vec3 kArmAxes[] = {
+    {0.819742f, -0.572734f, 0.0f},
+    {0.759228f, -0.650821f, -0.00236674f},
+    {0.819742f, 0.572734f, 0.0f},
+    {0.759228f, 0.650821f, 0.00236674f},
+};
+
+struct SpecialNames {
+  bool ready;
+  char twist[4][VMD_NAME_SIZE + 1];
+  char arm[4][VMD_NAME_SIZE + 1];
+};
+SpecialNames gSpecialNames;
+
+void prepareSpecialNames() {
+  if (gSpecialNames.ready)
+    return;
+  for (int i = 0; i < 4; ++i) {
+    utf8ToSjisBounded(gSpecialNames.twist[i], sizeof gSpecialNames.twist[i],
+                      kTwistBoneNamesUtf8[i]);
+    utf8ToSjisBounded(gSpecialNames.arm[i], sizeof gSpecialNames.arm[i], kArmBoneNamesUtf8[i]);
+  }
+  gSpecialNames.ready = true;
+}
+
+uint8_t boneKindOf(const char* name) {
+  for (int i = 0; i < 4; ++i) {
+    if (std::strcmp(name, gSpecialNames.twist[i]) == 0)
+      return KIND_TWIST_BONE;
+    if (std::strcmp(name, gSpecialNames.arm[i]) == 0)
+      return static_cast<uint8_t>(KIND_ARM_FIRST + i);
+  }
+  return KIND_PLAIN;
+}
+
+// ---- Name cache ----
+// A motion repeats a few dozen names millions of times. The entry a raw name resolves to
+// never changes during a read (names met in the motion are literal entries, which match
+// only their own text), so each distinct name is looked up once per read.
+
+constexpr uint32_t NAME_CACHE_SLOTS = 65536; // a power of two, above both lists' capacity
+constexpr uint32_t NAME_CACHE_PROBES = 64;
+
+struct NameCacheSlot {
+  char name[VMD_NAME_SIZE + 1];
+  uint32_t generation; // valid when equal to NameCache::generation
+  int32_t entry;       // list entry, 0 when the list was full
+  uint8_t list;
+  uint8_t kind; // BoneKind for bone names
+};
+
+struct NameCache {
+  NameCacheSlot slots[NAME_CACHE_SLOTS];
+  uint32_t generation;     // advanced by every read, so old slots count as empty
+  int32_t countAtStart[2]; // LIST_BONE / LIST_MORPH counts when the read began
+  bool overflowed;         // a name could not be cached: look up the slow way from then on
+};
+NameCache gNameCache;
+
+void nameCacheBeginRead() {
+  gNameCache.generation++;
+  if (gNameCache.generation == 0) {
+    std::memset(gNameCache.slots, 0, sizeof gNameCache.slots);
+    gNameCache.generation = 1;
+  }
+  gNameCache.countAtStart[0] = nameListCount(LIST_BONE);
+  gNameCache.countAtStart[1] = nameListCount(LIST_MORPH);
+  gNameCache.overflowed = false;
+}
+
+uint32_t hashName(const char* name, int list) {
+  uint32_t h = 2166136261u ^ static_cast<uint32_t>(list);
+  for (; *name != '\0'; ++name)
+    h = (h ^ static_cast<unsigned char>(*name)) * 16777619u;
+  return h;
+}
+
+// The entry of a raw motion name in list; kind receives the bone kind. Appends the name as
+// a literal entry when nothing matches.
+int32_t resolveName(int list, const char* name, uint8_t* kind) {
+  NameCache& cache = gNameCache;
+  uint32_t h = hashName(name, list);
+  NameCacheSlot* freeSlot = nullptr;
+  for (uint32_t probe = 0; probe < NAME_CACHE_PROBES; ++probe) {
+    NameCacheSlot& slot = cache.slots[(h + probe) & (NAME_CACHE_SLOTS - 1)];
+    if (slot.generation != cache.generation) {
+      freeSlot = &slot;
+      break;
+    }
+    if (slot.list == list && std::strcmp(slot.name, name) == 0) {
+      *kind = slot.kind;
+      return slot.entry;
+    }
+  }
+  int32_t entry;
+  if (cache.overflowed) {
+    entry = nameListFindOrAddLiteral(list, name);
+  } else {
+    // Every entry appended during this read is cached, so only the entries that existed
+    // when the read began can match a name the cache does not know.
+    int startCount = cache.countAtStart[list == LIST_BONE ? 0 : 1];
+    entry = nameListFindUpTo(list, name, startCount);
+    if (entry == 0)
+      entry = nameListAppendLiteral(list, name);
+  }
+  *kind = list == LIST_BONE ? boneKindOf(name) : static_cast<uint8_t>(KIND_PLAIN);
+  if (freeSlot == nullptr) {
+    cache.overflowed = true;
+    return entry;
+  }
+  std::memcpy(freeSlot->name, name, VMD_NAME_SIZE + 1);
+  freeSlot->generation = cache.generation;
+  freeSlot->entry = entry;
+  freeSlot->list = static_cast<uint8_t>(list);
+  freeSlot->kind = *kind;
+  return entry;
+}
+
+// ---- Field readers ----
+
+// A fixed-width name field: its bytes up to the first NUL, all of them when it has none.
+// The bytes after the NUL are read and dropped.
+void readNameField(char* out, int width) {
+  int length = -1;
+  for (int i = 0; i < width; ++i) {
+    int c = rfgetc();
+    out[i] = static_cast<char>(c);
+    if (c == 0 && length < 0)
+      length = i;
+  }
+  out[length < 0 ? width : length] = '\0';
+}
+
+void skipBytes(int count) {
+  for (int i = 0; i < count; ++i)
+    rfgetc();
+}
+
+// Slots a read may have written: only these need their start values again. The whole
+// tables count as written before the first read.
+struct DirtyRange {
+  int32_t bones = BONE_STATS_CAPACITY - 1;
+  int32_t morphs = MORPH_STATS_CAPACITY - 1;
+};
+DirtyRange gDirty;
+
+// The statistics a read starts from.
+void resetSummary() {
+  MotionSummary& m = gMotion;
+  m.modelName[0] = '\0';
+  for (int32_t e = 0; e <= gDirty.bones; ++e) {
+    BoneStats& b = m.bones[e];
+    b.keyCount = 0;
+    b.firstFrame = 999999;
+    b.lastFrame = -1;
+    b.moved = 0;
+    b.maxTranslation = 0.0f;
+    b.maxRotation = 0.0f;
+    b.twistPlusMax = 0.0f;
+    b.twistPlusFrame = -1;
+    b.twistMinusMax = 0.0f;
+    b.twistMinusFrame = -1;
+  }
+  for (int32_t e = 0; e <= gDirty.morphs; ++e) {
+    MorphStats& s = m.morphs[e];
+    s.keyCount = 0;
+    s.firstFrame = 999999;
+    s.lastFrame = -1;
+    s.minWeight = 999.9f;
+    s.maxWeight = -999.9f;
+  }
+  m.boneKeyTotal = 0;
+  m.morphKeyTotal = 0;
+  m.cameraKeyTotal = 0;
+  m.lightKeyTotal = 0;
+  m.selfShadowKeyTotal = 0;
+  m.showIkKeyTotal = 0;
+  m.end = MOTION_END_COMPLETE;
+  m.endOffset = 0;
+  m.openErrno = 0;
+  gDirty.bones = 0;
+  gDirty.morphs = 0;
+}
+
+// Entries of this read lie within the lists' counts.
+void markDirty() {
+  gDirty.bones = nameListCount(LIST_BONE);
+  gDirty.morphs = nameListCount(LIST_MORPH);
+}
+
+// The first key of an entry sets both ends of its frame range.
+void widenFrames(int32_t keyCountBefore, int32_t frame, int32_t* first, int32_t* last) {
+  if (keyCountBefore == 0) {
+    *first = frame;
+    *last = frame;
+    return;
+  }
+  if (frame < *first)
+    *first = frame;
+  if (frame > *last)
+    *last = frame;
+}
+
+// Keeps the larger of a stored maximum and a length computed in double, compared in its
+// stored 32-bit form so that equal magnitudes tie and keep the earlier frame.
+bool raiseMax(float* stored, double length) {
+  float value = static_cast<float>(length);
+  if (*stored < value) {
+    *stored = value;
+    return true;
+  }
+  return false;
+}
+
+void recordTwist(BoneStats& b, bool positive, double magnitude, int32_t frame) {
+  if (positive) {
+    if (raiseMax(&b.twistPlusMax, magnitude))
+      b.twistPlusFrame = frame;
+  } else {
+    if (raiseMax(&b.twistMinusMax, magnitude))
+      b.twistMinusFrame = frame;
+  }
+}
+
+void updateBone(BoneStats& b, uint8_t kind, int32_t frame, const float p[3], const float q[4]) {
+  widenFrames(b.keyCount, frame, &b.firstFrame, &b.lastFrame);
+  b.keyCount++;
+  for (int i = 0; i < 3; ++i) {
+    if (std::fabs(static_cast<double>(q[i])) > 0.01 || std::fabs(static_cast<double>(p[i])) > 0.01)
+      b.moved = 0xFF;
+  }
+  // q and -q are the same rotation: take the vector part of the one with w >= 0, but keep
+  // w as read.
+  double sign = q[3] < 0.0f ? -1.0 : 1.0;
+  double vx = sign * q[0], vy = sign * q[1], vz = sign * q[2];
+  double px = p[0], py = p[1], pz = p[2];
+  raiseMax(&b.maxTranslation, std::sqrt(px * px + py * py + pz * pz));
+  double r = std::sqrt(vx * vx + vy * vy + vz * vz);
+  raiseMax(&b.maxRotation, r);
+  if (kind == KIND_TWIST_BONE) {
+    recordTwist(b, vx >= 0.0, r, frame);
+  } else if (kind >= KIND_ARM_FIRST) {
+    Quat rotation = {static_cast<float>(vx), static_cast<float>(vy), static_cast<float>(vz), q[3]};
+    Quat swing, twist;
+    quatSwingTwist(&swing, &twist, &rotation, &kArmAxes[kind - KIND_ARM_FIRST]);
+    double tx = twist.x, ty = twist.y, tz = twist.z;
+    if (twist.w < 0.0f) {
+      tx = -tx;
+      ty = -ty;
+      tz = -tz;
+    }
+    // The twist part's x sign is the direction; the components are taken as stored.
+    float sx = static_cast<float>(tx), sy = static_cast<float>(ty), sz = static_cast<float>(tz);
+    double s = std::sqrt(static_cast<double>(sx) * sx + static_cast<double>(sy) * sy +
+                         static_cast<double>(sz) * sz);
+    recordTwist(b, sx >= 0.0f, s, frame);
+  }
+}
+
+void updateMorph(MorphStats& s, int32_t frame, float weight) {
+  widenFrames(s.keyCount, frame, &s.firstFrame, &s.lastFrame);
+  s.keyCount++;
+  if (weight < s.minWeight)
+    s.minWeight = weight;
+  if (weight > s.maxWeight)
+    s.maxWeight = weight;
+}
+
+// ---- Blocks ----
+// Each returns how the read goes on: READ_ON, or the end it met.
+
+enum BlockResult { READ_ON, READ_ENDED_CLEAN, READ_ENDED_TRUNCATED };
+
+BlockResult readBoneBlock() {
+  MotionSummary& m = gMotion;
+  m.boneKeyTotal = rfgetint32();
+  char name[VMD_NAME_SIZE + 1];
+  for (int32_t n = 1; n <= m.boneKeyTotal && !rfeof(); ++n) {
+    readNameField(name, VMD_NAME_SIZE);
+    if (rfeof())
+      break;
+    int32_t frame = rfgetint32();
+    float p[3], q[4];
+    for (float& v : p)
+      v = rfgetfloat();
+    for (float& v : q)
+      v = rfgetfloat();
+    if (rfeof())
+      break;
+    // The interpolation block: no statistic depends on it.
+    skipBytes(64);
+    if (rfeof())
+      break;
+    uint8_t kind;
+    int32_t entry = resolveName(LIST_BONE, name, &kind);
+    if (entry < 1)
+      continue;
+    updateBone(m.bones[entry], kind, frame, p, q);
+  }
+  return READ_ON;
+}
+
+// Reads a block's record count; a file that ends here ends cleanly with the block empty.
+bool readCount(int32_t* total) {
+  *total = rfgetint32();
+  if (rfeof()) {
+    *total = 0;
+    return false;
+  }
+  return true;
+}
+
+BlockResult readMorphBlock() {
+  MotionSummary& m = gMotion;
+  if (!readCount(&m.morphKeyTotal))
+    return READ_ENDED_CLEAN;
+  char name[VMD_NAME_SIZE + 1];
+  for (int32_t n = 1; n <= m.morphKeyTotal && !rfeof(); ++n) {
+    readNameField(name, VMD_NAME_SIZE);
+    if (rfeof())
+      return READ_ENDED_TRUNCATED;
+    int32_t frame = rfgetint32();
+    float weight = rfgetfloat();
+    if (rfeof())
+      break;
+    uint8_t kind;
+    int32_t entry = resolveName(LIST_MORPH, name, &kind);
+    if (entry < 1)
+      continue;
+    updateMorph(m.morphs[entry], frame, weight);
+  }
+  return READ_ON;
+}
+
+BlockResult readCameraBlock() {
+  if (!readCount(&gMotion.cameraKeyTotal))
+    return READ_ENDED_CLEAN;
+  for (int32_t n = 1; n <= gMotion.cameraKeyTotal && !rfeof(); ++n) {
+    skipBytes(4 + 7 * 4); // frame, distance, position, rotation
+    if (rfeof())
+      return READ_ENDED_TRUNCATED;
+    skipBytes(24); // interpolation
+    if (rfeof())
+      return READ_ENDED_TRUNCATED;
+    skipBytes(4 + 1); // view angle, perspective flag
+  }
+  return READ_ON;
+}
+
+BlockResult readLightBlock() {
+  if (!readCount(&gMotion.lightKeyTotal))
+    return READ_ENDED_CLEAN;
+  for (int32_t n = 1; n <= gMotion.lightKeyTotal && !rfeof(); ++n) {
+    skipBytes(4 + 3 * 4); // frame, colour
+    if (rfeof())
+      return READ_ENDED_TRUNCATED;
+    skipBytes(3 * 4); // position
+  }
+  return READ_ON;
+}
+
+BlockResult readSelfShadowBlock() {
+  if (!readCount(&gMotion.selfShadowKeyTotal))
+    return READ_ENDED_CLEAN;
+  for (int32_t n = 1; n <= gMotion.selfShadowKeyTotal && !rfeof(); ++n) {
+    skipBytes(4); // frame
+    if (rfeof())
+      return READ_ENDED_TRUNCATED;
+    skipBytes(1 + 4); // mode, distance
+  }
+  return READ_ON;
+}
+
+BlockResult readShowIkBlock() {
+  if (!readCount(&gMotion.showIkKeyTotal))
+    return READ_ENDED_CLEAN;
+  for (int32_t n = 1; n <= gMotion.showIkKeyTotal && !rfeof(); ++n) {
+    skipBytes(4 + 1); // frame, show flag
+    if (rfeof())
+      return READ_ENDED_TRUNCATED;
+    int32_t ikCount = rfgetint32();
+    for (int32_t i = 0; i < ikCount; ++i) {
+      skipBytes(20); // IK bone name
+      if (rfeof())
+        return READ_ENDED_TRUNCATED;
+      skipBytes(1); // enabled flag
+    }
+  }
+  return READ_ON;
+}
+
+// "Vocaloid Motion Data 0002": bytes 0-3 and 21-24 are checked, the rest skipped.
+bool readSignature() {
+  const char head[] = {'V', 'o', 'c', 'a'};
+  for (char expected : head) {
+    if (rfgetc() != expected)
+      return false;
+  }
+  skipBytes(17);
+  const char version[] = {'0', '0', '0', '2'};
+  for (char expected : version) {
+    if (rfgetc() != expected)
+      return false;
+  }
+  skipBytes(5);
+  return true;
+}
+
+// The model name keeps only the bytes actually read: a name cut by the end of the file
+// holds no filler.
+void readModelName() {
+  char* out = gMotion.modelName;
+  int length = -1;
+  int stored = 0;
+  for (int i = 0; i < VMD_MODEL_NAME_SIZE; ++i) {
+    int c = rfgetc();
+    if (c < 0)
+      continue;
+    if (c == 0 && length < 0)
+      length = stored;
+    out[stored++] = static_cast<char>(c);
+  }
+  out[length < 0 ? stored : length] = '\0';
+  cutsjislead(out);
+}
+
+// Counts what follows the last block; it changes nothing.
+int64_t countTrailingBytes() {
+  int64_t count = 0;
+  char chunk[FILE_BUFFER_SIZE];
+  while (!rfeof()) {
+    int n = rfread(chunk, sizeof chunk);
+    if (n <= 0)
+      break;
+    count += n;
+  }
+  return count;
+}
+
+} // namespace
+
+int readMotionFile(const char* ansiPath, const char16_t* widePath, int useWide) {
+  prepareSpecialNames();
+  resetSummary();
+  MotionSummary& m = gMotion;
+  errno = 0;
+  int opened = useWide ? rfopenW(widePath) : rfopen(ansiPath);
+  if (opened != 0) {
+    m.end = MOTION_END_NO_FILE;
+    m.openErrno = errno != 0 ? errno : ENOENT;
+    trace("motion: cannot open\n");
+    return -1;
+  }
+  if (!readSignature()) {
+    m.end = MOTION_END_SIGNATURE;
+    m.endOffset = rftell();
+    rfclose();
+    return 2;
+  }
+  readModelName();
+  nameCacheBeginRead();
+
+  BlockResult (*const blocks[])() = {readBoneBlock,  readMorphBlock,      readCameraBlock,
+                                     readLightBlock, readSelfShadowBlock, readShowIkBlock};
+  BlockResult ended = READ_ON;
+  for (auto block : blocks) {
+    ended = block();
+    if (ended != READ_ON)
+      break;
+  }
+  int result = 0;
+  if (ended == READ_ENDED_TRUNCATED) {
+    m.end = MOTION_END_TRUNCATED;
+    result = 2;
+  } else if (ended == READ_ENDED_CLEAN) {
+    m.end = MOTION_END_EARLY;
+  } else if (rfeof()) {
+    // Every block was entered, but one ended inside its last record or a bone record.
+    m.end = MOTION_END_EARLY;
+  } else {
+    int64_t trailing = countTrailingBytes();
+    if (trailing > 0)
+      trace("motion: %lld trailing bytes\n", static_cast<long long>(trailing));
+  }
+  m.endOffset = rftell();
+  rfclose();
+  markDirty();
+  return result;
+}
+
+int readMotionFileAnsi(const char* ansiPath) {
+  return readMotionFile(ansiPath, nullptr, 0);
+}
+
+int readMotionFileWide(const char16_t* widePath) {
+  return readMotionFile(nullptr, widePath, 1);
+}
