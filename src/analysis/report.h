@@ -24,8 +24,8 @@ struct ReportLines {
 extern ReportLines gReport;
 
 struct ResultText {
-  char text[RESULT_TEXT_SIZE];       // the verdict, Shift-JIS
-  char16_t textW[RESULT_TEXT_SIZE];  // the same, UTF-16, converted piece by piece
+  char text[RESULT_TEXT_SIZE];      // the verdict, Shift-JIS
+  char16_t textW[RESULT_TEXT_SIZE]; // the same, UTF-16, converted piece by piece
 };
 extern ResultText gResult;
 
@@ -38,3 +38,11 @@ void reportSetColour(int red, int green, int blue);
 // ---- Result text ----
 void resultClear();
 void resultAppend(const char* sjisText);
+
+// ---- Report steps ----
+// Clears the store and writes the header: an empty row, the file's name (actualName, or
+// actualNameW converted when that is empty; no row when both are empty), an empty row, the
+// source model (when the motion names one) and the target. English labels with aliasInUse.
+void writeReportHeader(const char* actualName, const char16_t* actualNameW, int aliasInUse);
+// Composes the verdict from the evaluation (analysis/evaluate.h) into gResult.
+void composeResultText();
