@@ -1,0 +1,69 @@
+#include "app/check.h"
+
+#include "analysis/evaluate.h"
+#include "analysis/listing.h"
+#include "analysis/report.h"
+#include "app/state.h"
+#include "motion/motion.h"
+#include "names/alias.h"
+#include "names/builtin_tables.h"
+#include "names/namelist.h"
+#include "text/files.h"
+#include "text/strings.h"
+
+StartupState gStartup;
+FileState gFile;
+
+namespace {
+
+// Reads alias.ini beside the program; its mere presence switches the labels to English.
+void loadAliasFile(FileState& f) {
+  char ansiPath[PATH_SIZE];
+  copyString(ansiPath, sizeof ansiPath, gStartup.programDir);
+  appendString(ansiPath, sizeof ansiPath, "alias.ini");
+  char16_t widePath[PATH_SIZE];
+  int n = 0;
+  for (; n < PATH_SIZE - 1 && gStartup.programDirW[n] != 0; ++n)
+    widePath[n] = gStartup.programDirW[n];
+  const char16_t suffix[] = u"alias.ini";
+  for (int i = 0; suffix[i] != 0 && n < PATH_SIZE - 1; ++i)
+    widePath[n++] = suffix[i];
+  widePath[n] = 0;
+
+  f.aliasInUse = 0;
+  if (rf2exists(ansiPath) == 0) {
+    f.aliasInUse = 0xFF;
+    readAliasFile(ansiPath, u"", 0);
+  } else if (rf2existsW(widePath) == 0) {
+    f.aliasInUse = 0xFF;
+    readAliasFile("", widePath, 1);
+  }
+}
+
+} // namespace
+
+void checkMotionFile() {
+  FileState& f = gFile;
+  f.ansiUnusable = f.ansiPath[0] == '\0' ? 0xFF : 0;
+  f.wideUnusable = f.widePath[0] == 0 ? 0xFF : 0;
+
+  nameListResetAll();
+  loadAliasFile(f);
+  registerBuiltinTables();
+
+  int result = readMotionFileAnsi(f.ansiPath);
+  if (result != 0) {
+    f.ansiUnusable = 0xFF;
+    result = readMotionFileWide(f.widePath);
+    if (result != 0)
+      f.wideUnusable = 0xFF;
+  }
+  f.readResult = result;
+
+  writeReportHeader(f.actualName, f.actualNameW, f.aliasInUse);
+  evaluateMotion();
+  computeNameWidths(f.aliasInUse);
+  writeBoneListing(f.aliasInUse);
+  writeMorphListing(f.aliasInUse);
+  composeResultText();
+}

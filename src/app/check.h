@@ -1,0 +1,10 @@
+// The check of one motion file, from empty name lists to the finished report and verdict:
+// reset the lists, read alias.ini beside the program, register the built-in tables, read
+// the motion (ANSI path first, UTF-16 path when that fails), then the header lines, the
+// evaluation, the listing and the result text. The window and the console front ends both
+// call it; it shows nothing itself.
+#pragma once
+
+// Checks the file of gFile (ansiPath, widePath, actualName, actualNameW must be set; the
+// flags are set here). Fills gMotion, gEval, gReport and gResult.
+void checkMotionFile();

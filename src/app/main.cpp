@@ -1,0 +1,27 @@
+// Kinetrace: checks MMD motion files before they are played on VRM avatars.
+#include <cstdio>
+
+#include "app/console.h"
+#include "app/version.h"
+
+int main(int argc, char** argv) {
+  ConsoleOptions options;
+  parseConsoleOptions(&argc, argv, &options);
+  if (options.error != nullptr) {
+    std::fprintf(stderr, "kinetrace: %s\n", options.error);
+    printUsage(false);
+    return 2;
+  }
+  if (options.help) {
+    printUsage(true);
+    return 0;
+  }
+  if (options.version) {
+    std::printf("Kinetrace %s\n", KINETRACE_VERSION);
+    return 0;
+  }
+  if (options.mode != CONSOLE_NONE)
+    return runConsole(argc, argv, options);
+  std::fprintf(stderr, "kinetrace: the report window is not built yet; use --print or --json\n");
+  return 1;
+}

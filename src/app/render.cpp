@@ -1,0 +1,71 @@
+#include "app/render.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "app/state.h"
+#include "display/capture.h"
+#include "display/report_draw.h"
+#include "text/files.h"
+#include "text/pathconv.h"
+#include "text/paths.h"
+#include "text/strings.h"
+
+namespace {
+
+const char kFontName[] = "mplus-2m-regular.ttf";
+
+const char* captureFailure(int result) {
+  switch (result) {
+  case CAPTURE_NOT_BMP:
+    return "the picture's name must end in .bmp";
+  case CAPTURE_CREATE_FAILED:
+    return "cannot create the picture";
+  default:
+    return "writing the picture failed";
+  }
+}
+
+} // namespace
+
+int renderCheckedReport(const char* utf8Path) {
+  char fontPath[PATH_SIZE];
+  copyString(fontPath, sizeof fontPath, gStartup.programDir);
+  appendString(fontPath, sizeof fontPath, kFontName);
+  char16_t fontPathW[PATH_SIZE];
+  unicpy(fontPathW, gStartup.programDirW);
+  if (unilen(fontPathW) + static_cast<int>(sizeof kFontName) <= PATH_SIZE) {
+    int n = unilen(fontPathW);
+    for (const char* p = kFontName; *p != '\0'; ++p)
+      fontPathW[n++] = static_cast<char16_t>(*p);
+    fontPathW[n] = 0;
+  }
+
+  char picture[PATH_SIZE * 2];
+  if (utf8PathToAnsi(picture, sizeof picture, utf8Path) != 0 || chkqmark(picture) != 0) {
+    std::fprintf(stderr, "kinetrace: %s: the picture's name cannot be written in Shift-JIS\n",
+                 utf8Path);
+    return 1;
+  }
+  errno = 0;
+  int result = renderReportToBmp(picture, fontPath, fontPathW, gFile.actualName, gFile.actualNameW);
+  if (result == CAPTURE_OK)
+    return 0;
+  if (result == RENDER_FONT_MISSING || result == RENDER_FONT_UNUSABLE) {
+    char fontUtf8[PATH_SIZE * 3];
+    if (widePathToUtf8(fontUtf8, sizeof fontUtf8, fontPathW) != 0)
+      copyString(fontUtf8, sizeof fontUtf8, kFontName);
+    std::fprintf(stderr, "kinetrace: font %s: %s\n", fontUtf8,
+                 result == RENDER_FONT_MISSING ? "not found" : "not a usable TrueType font");
+    return 1;
+  }
+  if (result == RENDER_NO_SURFACE) {
+    std::fprintf(stderr, "kinetrace: %s: not enough memory for the picture\n", utf8Path);
+    return 1;
+  }
+  int saved = errno;
+  std::fprintf(stderr, "kinetrace: %s: %s%s%s\n", utf8Path, captureFailure(result),
+               saved != 0 ? ": " : "", saved != 0 ? std::strerror(saved) : "");
+  return 1;
+}

@@ -1,0 +1,115 @@
+#include "app/startup.h"
+
+#include "app/state.h"
+#include "platform/posix.h"
+#include "text/encoding.h"
+#include "text/paths.h"
+#include "text/trace.h"
+
+namespace {
+
+// Directory of argument 0 with its backslash, else the current directory plus one.
+void settleProgramDirectory(StartupState& s) {
+  s.programDirW[0] = 0;
+  if (gArgTableW.count >= 1 && unilen(gArgTableW.arg[0]) < PATH_SIZE)
+    getdirW(s.programDirW, gArgTableW.arg[0]);
+  if (s.programDirW[0] == 0) {
+    if (getcurdirW(s.programDirW, PATH_SIZE - 1) == 0)
+      unicat(s.programDirW, u"\\");
+    else
+      trace("start-up: no program directory (UTF-16)\n");
+  }
+  s.programDir[0] = '\0';
+  if (gArgTable.count >= 1) {
+    const char* arg0 = gArgTable.arg[0];
+    int length = 0;
+    while (arg0[length] != '\0')
+      ++length;
+    if (length < PATH_SIZE)
+      getdir(s.programDir, arg0);
+  }
+  if (s.programDir[0] == '\0') {
+    if (getcurdir(s.programDir, PATH_SIZE - 1) == 0) {
+      int length = 0;
+      while (s.programDir[length] != '\0')
+        ++length;
+      s.programDir[length] = '\\';
+      s.programDir[length + 1] = '\0';
+    } else {
+      trace("start-up: no program directory (ANSI)\n");
+    }
+  }
+}
+
+bool isDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+
+// A decimal number at *p, moving past it; the value is kept in 8 bits.
+int8_t parseNumber(const char** p) {
+  unsigned value = 0;
+  while (isDigit(**p)) {
+    value = value * 10 + static_cast<unsigned>(**p - '0');
+    ++*p;
+  }
+  return static_cast<int8_t>(value & 0xFF);
+}
+
+} // namespace
+
+void loadArguments(int argc, char** argv) {
+  setProcessCommandLine(argc, argv);
+  getProcessArgs(&gArgTable);
+  getProcessArgsW(&gArgTableW);
+}
+
+void startupEnvironment() {
+  StartupState& s = gStartup;
+  s.consoleOutputCodePage = platformConsoleOutputCodePage();
+  s.uiJapanese = 0;
+  s.consoleSjis = 0;
+  if (platformUserLanguageId() == 1041) {
+    s.uiJapanese = 0xFF;
+    if (platformIsDbcsLeadByte(0x92) && s.consoleOutputCodePage == 932)
+      s.consoleSjis = 0xFF;
+  }
+  setMessagesRaw(s.uiJapanese != 0 && s.consoleSjis != 0);
+  settleProgramDirectory(s);
+}
+
+bool isOptionArgument(const char* arg) {
+  return arg[0] == '-' || arg[0] == '/';
+}
+
+void parseOptions() {
+  StartupState& s = gStartup;
+  for (int i = 1; i < gArgTable.count && i < ARG_MAX_COUNT; ++i) {
+    const char* p = gArgTable.arg[i];
+    if (!isOptionArgument(p))
+      continue;
+    while (*p != '\0') {
+      char c = *p;
+      if (c == '-' || c == '/') {
+        ++p;
+      } else if (c == 'D' || c == 'd') {
+        ++p;
+        if (*p == '=')
+          ++p;
+        s.displayLevel = isDigit(*p) ? parseNumber(&p) : 1;
+      } else if ((c == 'N' || c == 'n') && (p[1] == 'D' || p[1] == 'd')) {
+        p += 2;
+        if (*p == '=')
+          ++p;
+        s.noDialogLevel = isDigit(*p) ? parseNumber(&p) : 1;
+      } else if (c == 'N' || c == 'n') {
+        ++p;
+        if (*p == '=')
+          ++p;
+        parseNumber(&p);
+      } else {
+        trace("option error at '%c'\n", c);
+        ++p;
+      }
+    }
+  }
+}

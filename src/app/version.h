@@ -1,0 +1,3 @@
+#pragma once
+
+#define KINETRACE_VERSION "1.17"

@@ -1,0 +1,146 @@
+// Builds VMD motion files byte by byte for tests, and writes them into a temporary folder.
+#pragma once
+
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+#include "text/encoding.h"
+
+namespace testing_vmd {
+
+// A Shift-JIS copy of a UTF-8 test text.
+inline std::string sjis(const char* utf8) {
+  char out[512];
+  utf8ToSjisBounded(out, sizeof out, utf8);
+  return out;
+}
+
+struct Quaternion {
+  float x = 0, y = 0, z = 0, w = 1;
+};
+
+// Rotation of degrees about an axis (any length).
+inline Quaternion about(double ax, double ay, double az, double degrees) {
+  double n = std::sqrt(ax * ax + ay * ay + az * az);
+  double h = degrees * 3.14159265358979323846 / 360.0;
+  double s = std::sin(h) / n;
+  return {static_cast<float>(ax * s), static_cast<float>(ay * s), static_cast<float>(az * s),
+          static_cast<float>(std::cos(h))};
+}
+
+class VmdBuilder {
+public:
+  std::vector<uint8_t> bytes;
+
+  // Signature and model name (Shift-JIS bytes, padded or cut to 20).
+  VmdBuilder& header(const std::string& modelSjis = "") {
+    const char signature[] = "Vocaloid Motion Data 0002";
+    raw(signature, sizeof signature - 1);
+    zeros(30 - (sizeof signature - 1));
+    field(modelSjis, 20);
+    return *this;
+  }
+  VmdBuilder& count(int32_t n) {
+    int32(n);
+    return *this;
+  }
+  VmdBuilder& bone(const std::string& nameSjis, int32_t frame, float px, float py, float pz,
+                   Quaternion q) {
+    field(nameSjis, 15);
+    int32(frame);
+    for (float v : {px, py, pz, q.x, q.y, q.z, q.w})
+      float32(v);
+    zeros(64);
+    return *this;
+  }
+  VmdBuilder& bone(const std::string& nameSjis, int32_t frame, Quaternion q = {}) {
+    return bone(nameSjis, frame, 0, 0, 0, q);
+  }
+  VmdBuilder& morph(const std::string& nameSjis, int32_t frame, float weight) {
+    field(nameSjis, 15);
+    int32(frame);
+    float32(weight);
+    return *this;
+  }
+  // The four blocks after the morphs, all empty.
+  VmdBuilder& emptyTail() {
+    for (int i = 0; i < 4; ++i)
+      int32(0);
+    return *this;
+  }
+  VmdBuilder& raw(const void* data, size_t n) {
+    const uint8_t* p = static_cast<const uint8_t*>(data);
+    bytes.insert(bytes.end(), p, p + n);
+    return *this;
+  }
+  VmdBuilder& zeros(size_t n) {
+    bytes.insert(bytes.end(), n, 0);
+    return *this;
+  }
+  VmdBuilder& int32(int32_t v) {
+    uint32_t u = static_cast<uint32_t>(v);
+    for (int i = 0; i < 4; ++i)
+      bytes.push_back(static_cast<uint8_t>(u >> (8 * i)));
+    return *this;
+  }
+  VmdBuilder& float32(float v) {
+    int32_t bits;
+    std::memcpy(&bits, &v, 4);
+    return int32(bits);
+  }
+  // A name field: the bytes, then NUL padding (no NUL when the name fills the field).
+  VmdBuilder& field(const std::string& text, size_t width) {
+    size_t n = text.size() < width ? text.size() : width;
+    raw(text.data(), n);
+    zeros(width - n);
+    return *this;
+  }
+};
+
+// A temporary folder removed with its files when the object goes away.
+class TempDir {
+public:
+  TempDir() {
+    char pattern[] = "/tmp/kinetrace-test-XXXXXX";
+    char* made = mkdtemp(pattern);
+    path_ = made != nullptr ? made : "/tmp";
+  }
+  ~TempDir() {
+    std::string command = "rm -rf '" + path_ + "'";
+    if (path_ != "/tmp")
+      (void)!std::system(command.c_str());
+  }
+  const std::string& path() const { return path_; }
+  // Writes bytes to name inside the folder and returns the full path.
+  std::string write(const std::string& name, const std::vector<uint8_t>& data) const {
+    std::string full = path_ + "/" + name;
+    FILE* f = std::fopen(full.c_str(), "wb");
+    if (f != nullptr) {
+      if (!data.empty())
+        std::fwrite(data.data(), 1, data.size(), f);
+      std::fclose(f);
+    }
+    return full;
+  }
+
+private:
+  std::string path_;
+};
+
+// The program's ANSI form of a UTF-8 file path made by a test (backslash separators).
+inline std::string ansiPathOf(const std::string& utf8Path) {
+  std::string out = utf8Path;
+  for (char& c : out) {
+    if (c == '/')
+      c = '\\';
+  }
+  return out;
+}
+
+} // namespace testing_vmd
