@@ -8,7 +8,7 @@
 #pragma once
 
 struct Quat {
-  float x, y, z, w;  // vector part first, scalar last, as VMD stores rotations
+  float x, y, z, w; // vector part first, scalar last, as VMD stores rotations
 };
 struct Vec3 {
   float x, y, z;
@@ -23,5 +23,6 @@ int vecCross(Quat* out, const Vec3* a, const Vec3* b);
 // Shortest-arc rotation taking unit vector a onto unit vector b. Parallel or opposite
 // vectors (cross product below 1e-6) give the identity, (0,0,0,-1) when opposite.
 int quatFromTo(Quat* out, const Vec3* a, const Vec3* b);
-// q = swing * twist, twist a rotation about axis (any length) with w >= 0.
+// q = swing * twist, twist a rotation about axis (any length) with w >= 0. A zero or
+// non-finite axis gives the identity twist and all of q (w made >= 0) as swing.
 int quatSwingTwist(Quat* swing, Quat* twist, const Quat* q, const Vec3* axis);
