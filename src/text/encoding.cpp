@@ -219,8 +219,11 @@ int strsjis2uni(char16_t* out, const char* in) {
       }
     } else if (platformIsDbcsLeadByte(static_cast<unsigned char>(b))) {
       pending = b;
+    } else if (b >= 0xA1 && b <= 0xDF) {
+      // Half-width katakana as the table has them; struni2sjis maps them back to the byte.
+      out[n++] = static_cast<char16_t>(SjisToUniTable[b]);
     } else {
-      // Single bytes keep their value so that struni2sjis gives the same bytes back.
+      // Other single bytes keep their value, so struni2sjis gives the same byte back.
       out[n++] = static_cast<char16_t>(b);
     }
   }

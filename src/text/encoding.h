@@ -42,10 +42,11 @@ uint32_t uni2sjis(uint32_t unit);
 // ---- Shift-JIS and UTF-16 (tables only, no code-page substitutions) ----
 
 // ANSI bytes -> UTF-16. Lead bytes by the ANSI code page test. Unmapped pairs become '?',
-// single bytes become the unit of the same value; codes above U+FFFF become a surrogate
-// pair (two units for two bytes). Output: at most input bytes + 1 units. Returns the
-// number of input bytes taken (at most 9998 are converted); a lead byte left without its
-// second byte is dropped.
+// codes above U+FFFF a surrogate pair (two units for two bytes). Half-width katakana
+// 0xA1-0xDF become U+FF61-U+FF9F; every other single byte becomes the unit of the same
+// value (0x5C stays a backslash), so struni2sjis gives the same bytes back.
+// Output: at most input bytes + 1 units. Returns the number of input bytes taken (at most
+// 9998 are converted); a lead byte left without its second byte is dropped.
 int strsjis2uni(char16_t* out, const char* in);
 // The same, appended at the end of the UTF-16 string already in out. Its end is looked
 // for within its first 9999 units; without one nothing is written and the result is -1.
