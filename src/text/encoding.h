@@ -70,9 +70,12 @@ int struni2utf8(char* out, const char16_t* in);
 
 // ---- Shift-JIS and UTF-8 (with the 18 code-page substitutions) ----
 
-// UTF-8 -> Shift-JIS. Output: at most input bytes + 1. Returns 7, or 0 after an error.
+// UTF-8 -> Shift-JIS. Characters without a code (all above U+FFFF) write nothing.
+// Output: at most input bytes + 1. Returns 7, or 0 after an error (handled as in
+// strutf82uni).
 int strutf82sjis(char* out, const char* in);
-// Shift-JIS -> UTF-8. Output: at most 3 x input bytes + 1 (4 per pair above U+FFFF is
+// Shift-JIS -> UTF-8 (0x5C stays a backslash). Unmapped pairs write nothing; a final lone
+// lead byte is dropped. Output: at most 3 x input bytes + 1 (4 per pair above U+FFFF is
 // still within 3 x 2). Returns the SjisStatus of what was met.
 int strsjis2utf8(char* out, const char* in);
 // The same, appended to the string in out; out's terminator must lie within its first
@@ -89,9 +92,10 @@ int cutsjislead(char* s);
 
 // ---- Sized helpers for callers that know their buffer ----
 
-// strsjis2utf8 into out of outSize bytes: converts character by character and stops
-// before a character that would not fit. Returns the SjisStatus as strsjis2utf8 would for
-// the converted part.
+// strsjis2utf8 into out of outSize bytes: converts character by character, stops before
+// a character that would not fit and always terminates (an outSize of 0 writes nothing).
+// Returns the SjisStatus as strsjis2utf8 would for the converted part.
 int sjisToUtf8Bounded(char* out, size_t outSize, const char* in);
-// strutf82sjis into out of outSize bytes, stopping before a character that would not fit.
+// strutf82sjis into out of outSize bytes, likewise stopping before a character that would
+// not fit. Returns 7, or 0 when the converted part met an error.
 int utf8ToSjisBounded(char* out, size_t outSize, const char* in);
