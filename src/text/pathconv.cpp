@@ -1,0 +1,253 @@
+#include "text/pathconv.h"
+
+#include <cstdint>
+
+#include "platform/posix.h"
+#include "text/encoding.h"
+
+// ---- UTF-8 pieces ----
+
+namespace {
+
+constexpr uint32_t INVALID_CODE_POINT = 0xFFFFFFFFu;
+
+// Appends cp as UTF-8 at out[*len], leaving room for the terminator. 0, or -1 when the
+// character does not fit (nothing written).
+int putUtf8(char* out, size_t outSize, size_t* len, uint32_t cp) {
+  unsigned char bytes[4];
+  size_t n;
+  if (cp < 0x80) {
+    bytes[0] = static_cast<unsigned char>(cp);
+    n = 1;
+  } else if (cp < 0x800) {
+    bytes[0] = static_cast<unsigned char>(0xC0 | (cp >> 6));
+    bytes[1] = static_cast<unsigned char>(0x80 | (cp & 0x3F));
+    n = 2;
+  } else if (cp < 0x10000) {
+    bytes[0] = static_cast<unsigned char>(0xE0 | (cp >> 12));
+    bytes[1] = static_cast<unsigned char>(0x80 | ((cp >> 6) & 0x3F));
+    bytes[2] = static_cast<unsigned char>(0x80 | (cp & 0x3F));
+    n = 3;
+  } else {
+    bytes[0] = static_cast<unsigned char>(0xF0 | (cp >> 18));
+    bytes[1] = static_cast<unsigned char>(0x80 | ((cp >> 12) & 0x3F));
+    bytes[2] = static_cast<unsigned char>(0x80 | ((cp >> 6) & 0x3F));
+    bytes[3] = static_cast<unsigned char>(0x80 | (cp & 0x3F));
+    n = 4;
+  }
+  if (*len + n >= outSize)
+    return -1;
+  for (size_t i = 0; i < n; i++)
+    out[(*len)++] = static_cast<char>(bytes[i]);
+  return 0;
+}
+
+// Decodes one character of a system path. Strict, because the result names a file:
+// overlong forms, encoded surrogates and values above U+10FFFF are invalid. Returns the
+// bytes consumed (1 for an invalid byte, so decoding resumes at the next byte); *cp is
+// INVALID_CODE_POINT for an invalid byte.
+size_t getUtf8(const unsigned char* p, uint32_t* cp) {
+  unsigned char b = p[0];
+  size_t n;
+  uint32_t value;
+  uint32_t minimum;
+  if (b < 0x80) {
+    *cp = b;
+    return 1;
+  } else if (b >= 0xC2 && b <= 0xDF) {
+    n = 2;
+    value = b & 0x1F;
+    minimum = 0x80;
+  } else if (b >= 0xE0 && b <= 0xEF) {
+    n = 3;
+    value = b & 0x0F;
+    minimum = 0x800;
+  } else if (b >= 0xF0 && b <= 0xF4) {
+    n = 4;
+    value = b & 0x07;
+    minimum = 0x10000;
+  } else {
+    *cp = INVALID_CODE_POINT;
+    return 1;
+  }
+  for (size_t i = 1; i < n; i++) {
+    if ((p[i] & 0xC0) != 0x80) { // also stops at the terminator
+      *cp = INVALID_CODE_POINT;
+      return 1;
+    }
+    value = value << 6 | (p[i] & 0x3F);
+  }
+  if (value < minimum || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) {
+    *cp = INVALID_CODE_POINT;
+    return 1;
+  }
+  *cp = value;
+  return n;
+}
+
+// The Shift-JIS code whose forward entry is cp, above U+FFFF where the reverse table has no
+// rows: a search of the double-byte rows (rare, file names only). 0 when none.
+uint32_t supplementaryToSjis(uint32_t cp) {
+  for (uint32_t lead = 0x81; lead <= 0xFC; lead++) {
+    if (!platformIsDbcsLeadByte(static_cast<unsigned char>(lead)))
+      continue;
+    for (uint32_t second = 0x40; second <= 0xFC; second++) {
+      uint32_t code = lead << 8 | second;
+      if (sjis2uni(code) == cp)
+        return code;
+    }
+  }
+  return 0;
+}
+
+// The ANSI code of cp, or 0 when Shift-JIS cannot hold it in a path. Only codes that convert
+// back to cp count: a single byte below 0x80 never does (0x5C is the separator and 0x7E the
+// tilde, not U+00A5 and U+203E), so no character of a name can turn into one of them.
+uint32_t codePointToAnsi(uint32_t cp) {
+  uint32_t code = cp < 0x10000 ? uni2sjis(cp) : supplementaryToSjis(cp);
+  if (code == 0 || sjis2uni(code) != cp)
+    return 0;
+  if (code < 0x100)
+    return code >= 0xA1 && code <= 0xDF ? code : 0;
+  return code;
+}
+
+void terminateEmpty(char* out, size_t outSize) {
+  if (out != nullptr && outSize > 0)
+    out[0] = '\0';
+}
+
+} // namespace
+
+// ---- Towards the file system ----
+
+// A path that cannot be converted completely is refused with an empty result: a shortened
+// or altered path would name another file.
+int ansiPathToUtf8(char* out, size_t outSize, const char* ansiPath) {
+  terminateEmpty(out, outSize);
+  if (out == nullptr || outSize == 0 || ansiPath == nullptr)
+    return -1;
+  const unsigned char* p = reinterpret_cast<const unsigned char*>(ansiPath);
+  size_t len = 0;
+  while (*p != 0) {
+    unsigned char b = *p;
+    uint32_t cp;
+    if (b < 0x80) {
+      cp = b == '\\' ? '/' : b;
+      p++;
+    } else if (platformIsDbcsLeadByte(b)) {
+      if (p[1] == 0) {
+        out[0] = '\0';
+        return -1;
+      }
+      // A pair is one character even where the table gives an ASCII code point (0x815F is
+      // U+005C): it stays a character of the name and never becomes a separator.
+      cp = sjis2uni(static_cast<uint32_t>(b) << 8 | p[1]);
+      p += 2;
+    } else {
+      cp = sjis2uni(b); // 0xA1-0xDF half-width katakana; 0x80, 0xA0, 0xFD-0xFF unmapped
+      p++;
+    }
+    if (cp == 0 || putUtf8(out, outSize, &len, cp) != 0) {
+      out[0] = '\0';
+      return -1;
+    }
+  }
+  out[len] = '\0';
+  return 0;
+}
+
+int widePathToUtf8(char* out, size_t outSize, const char16_t* widePath) {
+  terminateEmpty(out, outSize);
+  if (out == nullptr || outSize == 0 || widePath == nullptr)
+    return -1;
+  const char16_t* p = widePath;
+  size_t len = 0;
+  while (*p != 0) {
+    uint32_t cp = *p++;
+    if (cp == '\\') {
+      cp = '/';
+    } else if (cp >= 0xD800 && cp <= 0xDBFF) {
+      uint32_t low = *p;
+      if (low < 0xDC00 || low > 0xDFFF) {
+        out[0] = '\0';
+        return -1;
+      }
+      p++;
+      cp = 0x10000 + ((cp & 0x3FF) << 10 | (low & 0x3FF));
+    } else if (cp >= 0xDC00 && cp <= 0xDFFF) {
+      out[0] = '\0';
+      return -1;
+    }
+    if (putUtf8(out, outSize, &len, cp) != 0) {
+      out[0] = '\0';
+      return -1;
+    }
+  }
+  out[len] = '\0';
+  return 0;
+}
+
+// ---- From the file system ----
+
+int utf8PathToAnsi(char* out, size_t outSize, const char* utf8Path) {
+  terminateEmpty(out, outSize);
+  if (out == nullptr || outSize == 0 || utf8Path == nullptr)
+    return -1;
+  const unsigned char* p = reinterpret_cast<const unsigned char*>(utf8Path);
+  size_t len = 0;
+  while (*p != 0) {
+    uint32_t cp;
+    p += getUtf8(p, &cp);
+    uint32_t code;
+    if (cp < 0x80)
+      code = cp == '/' ? '\\' : cp;
+    else if (cp == INVALID_CODE_POINT)
+      code = '?';
+    else
+      code = codePointToAnsi(cp);
+    if (code == 0)
+      code = '?';
+    size_t n = code >= 0x100 ? 2 : 1;
+    if (len + n >= outSize) {
+      out[len] = '\0';
+      return -1;
+    }
+    if (n == 2)
+      out[len++] = static_cast<char>(code >> 8);
+    out[len++] = static_cast<char>(code & 0xFF);
+  }
+  out[len] = '\0';
+  return 0;
+}
+
+int utf8PathToWide(char16_t* out, size_t outUnits, const char* utf8Path) {
+  if (out != nullptr && outUnits > 0)
+    out[0] = 0;
+  if (out == nullptr || outUnits == 0 || utf8Path == nullptr)
+    return -1;
+  const unsigned char* p = reinterpret_cast<const unsigned char*>(utf8Path);
+  size_t len = 0;
+  while (*p != 0) {
+    uint32_t cp;
+    p += getUtf8(p, &cp);
+    if (cp == INVALID_CODE_POINT)
+      cp = 0xFFFD;
+    else if (cp == '/')
+      cp = '\\';
+    size_t n = cp >= 0x10000 ? 2 : 1;
+    if (len + n >= outUnits) {
+      out[len] = 0;
+      return -1;
+    }
+    if (n == 2) {
+      cp -= 0x10000;
+      out[len++] = static_cast<char16_t>(0xD800 | (cp >> 10));
+      out[len++] = static_cast<char16_t>(0xDC00 | (cp & 0x3FF));
+    } else {
+      out[len++] = static_cast<char16_t>(cp);
+    }
+  }
+  out[len] = 0;
+  return 0;
+}
