@@ -1,0 +1,568 @@
+// ---- Index ----
+// Byte reader: open/close, byte and block reads, seeks.
+// Text reader: open/close, look-ahead, lines, open tests.
+// Byte writer.
+// Path test.
+//
+// Windows opens a file by UTF-16 path without sharing (share mode 0) so that no other
+// process can change it while it is read; Linux has no share modes, so handle mode simply
+// opens the file read-only and nothing here emulates the lock.
+
+#include "text/files.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/posix.h"
+#include "text/encoding.h"
+#include "text/pathconv.h"
+#include "text/trace.h"
+
+namespace {
+
+// Room for a converted path: PATH_MAX of Linux.
+constexpr size_t UTF8_PATH_SIZE = 4096;
+
+constexpr int BYTE_LF = 0x0A;
+constexpr int BYTE_CR = 0x0D;
+constexpr int BYTE_SUB = 0x1A; // end-of-file mark of old text files
+
+FILE* openStreamAnsi(const char* ansiPath, const char* mode) {
+  char utf8[UTF8_PATH_SIZE];
+  if (ansiPathToUtf8(utf8, sizeof utf8, ansiPath) != 0) {
+    trace("files: ANSI path does not convert\n");
+    return nullptr;
+  }
+  FILE* f = platformFopen(utf8, mode);
+  if (f == nullptr)
+    trace("files: cannot open %s (%s)\n", utf8, mode);
+  return f;
+}
+
+FILE* openStreamWide(const char16_t* widePath, const char* mode) {
+  char utf8[UTF8_PATH_SIZE];
+  if (widePathToUtf8(utf8, sizeof utf8, widePath) != 0) {
+    trace("files: UTF-16 path does not convert\n");
+    return nullptr;
+  }
+  FILE* f = platformFopen(utf8, mode);
+  if (f == nullptr)
+    trace("files: cannot open %s (%s)\n", utf8, mode);
+  return f;
+}
+
+int openHandleWide(const char16_t* widePath) {
+  char utf8[UTF8_PATH_SIZE];
+  if (widePathToUtf8(utf8, sizeof utf8, widePath) != 0) {
+    trace("files: UTF-16 path does not convert\n");
+    return -1;
+  }
+  int fd = platformOpenRead(utf8);
+  if (fd < 0)
+    trace("files: cannot open %s\n", utf8);
+  return fd;
+}
+
+} // namespace
+
+// ---- Byte reader ----
+
+ByteReader gByteReader = {
+    0,       // streamMode
+    nullptr, // stream
+    -1,      // handle
+    0,       // fill
+    0,       // index
+    0,       // position
+    0xFF,    // ended: nothing open
+    {},      // buffer
+    {},      // streamBuffer
+};
+
+namespace {
+
+// Makes a freshly opened file the reader's file.
+void rfstart(uint8_t streamMode, FILE* stream, int handle) {
+  ByteReader& r = gByteReader;
+  r.streamMode = streamMode;
+  r.stream = stream;
+  r.handle = handle;
+  r.fill = 0;
+  r.index = 0;
+  r.position = 0;
+  r.ended = 0;
+}
+
+int rfopenStream(const char* ansiPath, bool installBuffer) {
+  rfclose();
+  FILE* f = openStreamAnsi(ansiPath, "rb");
+  if (f == nullptr)
+    return -1;
+  if (installBuffer &&
+      setvbuf(f, gByteReader.streamBuffer, _IOFBF, sizeof gByteReader.streamBuffer) != 0) {
+    trace("files: cannot install the read buffer\n");
+    std::fclose(f);
+    return -1;
+  }
+  rfstart(1, f, -1);
+  return 0;
+}
+
+} // namespace
+
+int rfopen(const char* ansiPath) {
+  return rfopenStream(ansiPath, true);
+}
+
+int rftryopen(const char* ansiPath) {
+  return rfopenStream(ansiPath, false);
+}
+
+int rfopenW(const char16_t* widePath) {
+  rfclose();
+  int fd = openHandleWide(widePath);
+  if (fd < 0)
+    return -1;
+  rfstart(0, nullptr, fd);
+  return 0;
+}
+
+int rftryopenW(const char16_t* widePath) {
+  return rfopenW(widePath);
+}
+
+// Emptying the buffer matters: the inline rfgetc serves buffered bytes without looking at
+// the ended flag.
+void rfclose() {
+  ByteReader& r = gByteReader;
+  if (r.stream != nullptr)
+    std::fclose(r.stream);
+  if (r.handle >= 0)
+    platformClose(r.handle);
+  r.stream = nullptr;
+  r.handle = -1;
+  r.fill = 0;
+  r.index = 0;
+  r.ended = 0xFF;
+}
+
+int64_t rftell() {
+  return gByteReader.position;
+}
+
+intptr_t rfhandle() {
+  const ByteReader& r = gByteReader;
+  return r.streamMode ? reinterpret_cast<intptr_t>(r.stream) : r.handle;
+}
+
+int rfgetcSlow() {
+  ByteReader& r = gByteReader;
+  if (r.ended)
+    return -1;
+  if (r.streamMode) {
+    int c = getc_unlocked(r.stream);
+    if (c == EOF) {
+      rfclose();
+      return -1;
+    }
+    r.position++;
+    return c;
+  }
+  if (r.index >= r.fill) {
+    long n = platformRead(r.handle, r.buffer, FILE_BUFFER_SIZE);
+    if (n <= 0) {
+      rfclose();
+      return -1;
+    }
+    r.fill = static_cast<int32_t>(n);
+    r.index = 0;
+  }
+  r.position++;
+  return r.buffer[r.index++];
+}
+
+int32_t rfgetint32() {
+  uint32_t b0 = static_cast<uint32_t>(rfgetc()) & 0xFF;
+  uint32_t b1 = static_cast<uint32_t>(rfgetc()) & 0xFF;
+  uint32_t b2 = static_cast<uint32_t>(rfgetc()) & 0xFF;
+  uint32_t b3 = static_cast<uint32_t>(rfgetc()) & 0xFF;
+  return static_cast<int32_t>(b0 | b1 << 8 | b2 << 16 | b3 << 24);
+}
+
+float rfgetfloat() {
+  int32_t bits = rfgetint32();
+  float value;
+  std::memcpy(&value, &bits, sizeof value);
+  return value;
+}
+
+int rfread(void* destination, int count) {
+  ByteReader& r = gByteReader;
+  if (r.ended || destination == nullptr || count <= 0)
+    return 0;
+  unsigned char* out = static_cast<unsigned char*>(destination);
+  if (r.streamMode) {
+    size_t n = std::fread(out, 1, static_cast<size_t>(count), r.stream);
+    r.position += static_cast<int64_t>(n);
+    if (n < static_cast<size_t>(count))
+      rfclose();
+    return static_cast<int>(n);
+  }
+  int fromBuffer = r.fill - r.index;
+  if (fromBuffer > count)
+    fromBuffer = count;
+  std::memcpy(out, r.buffer + r.index, static_cast<size_t>(fromBuffer));
+  r.index += fromBuffer;
+  r.position += fromBuffer;
+  if (fromBuffer == count)
+    return count;
+  r.fill = 0;
+  r.index = 0;
+  // The rest goes straight into the destination. read() may deliver less than asked before
+  // the end (pipes, signals), so it is repeated until the request is met or the file ends.
+  int direct = 0;
+  while (fromBuffer + direct < count) {
+    long n = platformRead(r.handle, out + fromBuffer + direct, count - fromBuffer - direct);
+    if (n < 0) {
+      trace("files: read error\n");
+      rfclose();
+      break;
+    }
+    if (n == 0) {
+      rfclose();
+      break;
+    }
+    direct += static_cast<int>(n);
+  }
+  r.position += direct;
+  return fromBuffer + direct;
+}
+
+int rfbufrewind() {
+  ByteReader& r = gByteReader;
+  int32_t unread = r.fill - r.index;
+  if (r.streamMode || unread <= 0)
+    return 0;
+  if (platformSeek(r.handle, -static_cast<int64_t>(unread), 1) < 0) {
+    trace("files: cannot give back %d buffered bytes\n", unread);
+    return -2;
+  }
+  r.fill = 0;
+  r.index = 0;
+  r.ended = 0;
+  return 0;
+}
+
+int rfseek(int64_t offset) {
+  return rfseekfrom(offset, 0);
+}
+
+int rfseekfrom(int64_t offset, int origin) {
+  ByteReader& r = gByteReader;
+  if (origin < 0 || origin > 2)
+    return -5;
+  int failure = origin == 2 ? -4 : -2;
+  int64_t newPosition;
+  if (r.streamMode) {
+    if (r.stream == nullptr || fseeko(r.stream, static_cast<off_t>(offset), origin) != 0) {
+      trace("files: stream seek failed\n");
+      return failure;
+    }
+    newPosition = ftello(r.stream);
+    if (newPosition < 0)
+      return failure;
+  } else {
+    if (rfbufrewind() != 0)
+      return -2;
+    // A closed reader has no descriptor, so this fails too.
+    newPosition = platformSeek(r.handle, offset, origin);
+    if (newPosition < 0) {
+      trace("files: seek failed\n");
+      return failure;
+    }
+  }
+  r.position = newPosition;
+  r.ended = 0;
+  return 0;
+}
+
+// ---- Text reader ----
+
+namespace {
+
+struct TextReader {
+  // Set by rf2open/rf2openW; cleared by rf2close.
+  uint8_t streamMode; // 1 C stream (ANSI path), 0 descriptor
+  FILE* stream;       // the file in stream mode, else nullptr
+  int handle;         // the file in handle mode, else -1
+  // Handle-mode read-ahead; filled by the opens and by nextByte.
+  int32_t fill;                           // bytes held in buffer
+  int32_t index;                          // next unread byte of buffer
+  int32_t lookahead;                      // next byte 0-255, -1 at the end or when closed
+  uint8_t open;                           // 0xFF while a file is open
+  uint8_t atEnd;                          // set by a read asked for at the end; cleared by opens
+  uint8_t exitHook;                       // set once rf2close is registered with atexit
+  unsigned char buffer[FILE_BUFFER_SIZE]; // handle-mode read-ahead
+};
+
+TextReader gTextReader = {
+    0, nullptr, -1, 0, 0, -1, 0, 0xFF, 0, {},
+};
+
+// The byte after the look-ahead, or -1 at the end of the file (or on a read error).
+int nextByte() {
+  TextReader& t = gTextReader;
+  if (!t.open)
+    return -1;
+  if (t.streamMode) {
+    int c = getc_unlocked(t.stream);
+    return c == EOF ? -1 : c;
+  }
+  if (t.index >= t.fill) {
+    long n = platformRead(t.handle, t.buffer, FILE_BUFFER_SIZE);
+    if (n <= 0) {
+      t.fill = 0;
+      t.index = 0;
+      return -1;
+    }
+    t.fill = static_cast<int32_t>(n);
+    t.index = 0;
+  }
+  return t.buffer[t.index++];
+}
+
+void rf2start(uint8_t streamMode, FILE* stream, int handle) {
+  TextReader& t = gTextReader;
+  t.streamMode = streamMode;
+  t.stream = stream;
+  t.handle = handle;
+  t.fill = 0;
+  t.index = 0;
+  t.open = 0xFF;
+  t.atEnd = 0;
+  // In stream mode the read-ahead buffer is idle: lend it to the stream, so the runtime
+  // allocates none. Without it the stream still works with a buffer of its own.
+  if (stream != nullptr)
+    setvbuf(stream, reinterpret_cast<char*>(t.buffer), _IOFBF, sizeof t.buffer);
+  t.lookahead = nextByte();
+  if (!t.exitHook) {
+    std::atexit(rf2close);
+    t.exitHook = 0xFF;
+  }
+}
+
+bool isLineEnd(int c) {
+  return c == BYTE_LF || c == BYTE_CR || c == BYTE_SUB;
+}
+
+} // namespace
+
+// Closes a file still open first, like rf2openW, so that no stream is lost.
+int rf2open(const char* ansiPath) {
+  rf2close();
+  FILE* f = openStreamAnsi(ansiPath, "rb");
+  if (f == nullptr)
+    return -1;
+  rf2start(1, f, -1);
+  return 0;
+}
+
+int rf2openW(const char16_t* widePath) {
+  rf2close();
+  int fd = openHandleWide(widePath);
+  if (fd < 0)
+    return -1;
+  rf2start(0, nullptr, fd);
+  return 0;
+}
+
+void rf2close() {
+  TextReader& t = gTextReader;
+  if (!t.open)
+    return;
+  if (t.stream != nullptr)
+    std::fclose(t.stream);
+  if (t.handle >= 0)
+    platformClose(t.handle);
+  t.stream = nullptr;
+  t.handle = -1;
+  t.fill = 0;
+  t.index = 0;
+  t.lookahead = -1;
+  t.open = 0;
+  t.atEnd = 0xFF;
+}
+
+int rf2eof() {
+  return gTextReader.atEnd;
+}
+
+int rf2peek() {
+  return gTextReader.lookahead;
+}
+
+int rf2getc() {
+  TextReader& t = gTextReader;
+  int c = t.lookahead;
+  if (c < 0) {
+    t.atEnd = 0xFF;
+    return -1;
+  }
+  t.lookahead = nextByte();
+  return c;
+}
+
+int rf2getline(char* buffer, int size) {
+  if (buffer == nullptr || size <= 2)
+    return 0;
+  int stored = 0;
+  while (stored < size - 2 && !isLineEnd(rf2peek())) {
+    int c = rf2getc();
+    if (c < 0)
+      break;
+    buffer[stored++] = static_cast<char>(c);
+  }
+  buffer[stored] = '\0';
+  buffer[stored + 1] = '\0';
+  while (isLineEnd(rf2peek()))
+    rf2getc();
+  return stored;
+}
+
+int rf2exists(const char* ansiPath) {
+  rf2close();
+  gTextReader.atEnd = 0;
+  FILE* f = openStreamAnsi(ansiPath, "rb");
+  if (f == nullptr)
+    return -1;
+  std::fclose(f);
+  return 0;
+}
+
+int rf2existsW(const char16_t* widePath) {
+  rf2close();
+  gTextReader.atEnd = 0;
+  int fd = openHandleWide(widePath);
+  if (fd < 0)
+    return -1;
+  platformClose(fd);
+  return 0;
+}
+
+// ---- Byte writer ----
+
+namespace {
+
+struct ByteWriter {
+  FILE* stream;                        // set by wfopen/wfopenW; cleared by wfclose or a failure
+  int32_t count;                       // bytes written since open; reset by the opens
+  uint8_t closed;                      // 0 while open and healthy; 0xFF otherwise
+  char streamBuffer[FILE_BUFFER_SIZE]; // handed to the stream by the opens (setvbuf)
+};
+
+ByteWriter gByteWriter = {nullptr, 0, 0xFF, {}};
+
+// Closes the stream; -1 when the final flush or the close failed.
+int wfshut() {
+  ByteWriter& w = gByteWriter;
+  int result = 0;
+  if (w.stream != nullptr && std::fclose(w.stream) != 0) {
+    trace("files: flush on close failed\n");
+    result = -1;
+  }
+  w.stream = nullptr;
+  w.closed = 0xFF;
+  return result;
+}
+
+int wfstart(FILE* f) {
+  ByteWriter& w = gByteWriter;
+  if (f == nullptr)
+    return -1;
+  if (setvbuf(f, w.streamBuffer, _IOFBF, sizeof w.streamBuffer) != 0) {
+    trace("files: cannot install the write buffer\n");
+    std::fclose(f);
+    return -1;
+  }
+  w.stream = f;
+  w.count = 0;
+  w.closed = 0;
+  return 0;
+}
+
+} // namespace
+
+// An open writer is closed first: opening over it would lose its stream and its data.
+int wfopen(const char* ansiPath) {
+  wfshut();
+  return wfstart(openStreamAnsi(ansiPath, "wb"));
+}
+
+int wfopenW(const char16_t* widePath) {
+  wfshut();
+  return wfstart(openStreamWide(widePath, "wb"));
+}
+
+int wfputc(int byte) {
+  ByteWriter& w = gByteWriter;
+  if (w.closed)
+    return -1;
+  if (putc_unlocked(byte & 0xFF, w.stream) == EOF) {
+    trace("files: write failed\n");
+    wfshut();
+    return -1;
+  }
+  w.count++;
+  return 0;
+}
+
+int wfputint16(int value) {
+  wfputc(value & 0xFF);
+  wfputc((value >> 8) & 0xFF);
+  return wfclosed();
+}
+
+int wfputint32(int32_t value) {
+  uint32_t v = static_cast<uint32_t>(value);
+  wfputc(static_cast<int>(v & 0xFF));
+  wfputc(static_cast<int>((v >> 8) & 0xFF));
+  wfputc(static_cast<int>((v >> 16) & 0xFF));
+  wfputc(static_cast<int>(v >> 24));
+  return wfclosed();
+}
+
+int wfclose() {
+  if (gByteWriter.closed)
+    return 0;
+  return wfshut();
+}
+
+int wfclosed() {
+  return gByteWriter.closed;
+}
+
+int32_t wftell() {
+  return gByteWriter.count;
+}
+
+// ---- Path test ----
+
+// A NUL as the second byte of a pair also ends the walk: the terminator is never skipped.
+int chkqmark(const char* ansiPath) {
+  if (ansiPath == nullptr)
+    return -1;
+  const unsigned char* p = reinterpret_cast<const unsigned char*>(ansiPath);
+  constexpr int WALK_LIMIT = 520;
+  for (int i = 0; i < WALK_LIMIT; i++) {
+    if (p[i] == 0)
+      return 0;
+    if (issjislead(p[i])) {
+      i++;
+      if (i < WALK_LIMIT && p[i] == 0)
+        return 0;
+    } else if (p[i] == '?') {
+      return -1;
+    }
+  }
+  return -1;
+}
