@@ -1,0 +1,109 @@
+#include "text/scan.h"
+
+#include "text/encoding.h"
+#include "text/files.h"
+#include "text/trace.h"
+
+namespace {
+
+constexpr int CANNOT_OPEN = 0xFF;
+
+int openText(const char* ansiPath, const char16_t* widePath, int useWide) {
+  return useWide ? rf2openW(widePath) : rf2open(ansiPath);
+}
+
+bool isContinuation(int c) {
+  return c >= 0x80 && c <= 0xBF;
+}
+
+} // namespace
+
+// ---- UTF-8 ----
+
+int chkifutf8(const char* ansiPath, const char16_t* widePath, int useWide) {
+  if (openText(ansiPath, widePath, useWide) != 0)
+    return CANNOT_OPEN;
+  int status = 7;
+  int errors = 0;
+  while (!rf2eof() && errors < 2) {
+    int c = rf2getc();
+    if (c < 0)
+      break;
+    int continuations;
+    if (c < 0x80)
+      continue;
+    if (c >= 0xC0 && c <= 0xDF)
+      continuations = 1;
+    else if (c >= 0xE0 && c <= 0xEF)
+      continuations = 2;
+    else if (c >= 0xF0 && c <= 0xF7)
+      continuations = 3;
+    else
+      continuations = -1; // stray continuation byte or 0xF8-0xFF
+    bool failed = continuations < 0;
+    for (int i = 0; i < continuations && !failed; i++)
+      failed = !isContinuation(rf2getc()); // the end of the file (-1) fails too
+    if (failed) {
+      errors++;
+      status = 0;
+      trace("chkifutf8: invalid sequence at byte 0x%02X\n", c);
+    }
+  }
+  rf2close();
+  return status;
+}
+
+int chkifutf8(const char* ansiPath) {
+  return chkifutf8(ansiPath, u"", 0);
+}
+
+int chkifutf8W(const char16_t* widePath) {
+  return chkifutf8("", widePath, 1);
+}
+
+// ---- Shift-JIS ----
+
+int chkifsjis(const char* ansiPath, const char16_t* widePath, int useWide) {
+  if (openText(ansiPath, widePath, useWide) != 0)
+    return CANNOT_OPEN;
+  SjisStatus status = SJIS_STATUS_CLEAN;
+  while (!rf2eof()) {
+    int b = rf2getc();
+    if (b < 0)
+      break;
+    if (b >= 0xFD) {
+      status |= 8;
+      continue;
+    }
+    bool lead = (b >= 0x80 && b <= 0x9F) || b >= 0xE0;
+    if (!lead)
+      continue; // 0x00-0x7F and 0xA0-0xDF are single characters
+    if (rf2peek() < 0) {
+      status &= 3;
+      trace("chkifsjis: file ends after a lead byte\n");
+      break;
+    }
+    int second = rf2getc();
+    if (b == 0x80) {
+      status &= 2;
+      trace("chkifsjis: pair with first byte 0x80\n");
+      continue;
+    }
+    if (b >= 0xE0)
+      status |= 8;
+    if (second <= 0x3F) {
+      status &= 1;
+      trace("chkifsjis: second byte 0x%02X below 0x40\n", second);
+    }
+  }
+  rf2close();
+  return status;
+}
+
+int chkifsjis(const char* ansiPath) {
+  return chkifsjis(ansiPath, u"", 0);
+}
+
+int chkifsjisW(const char16_t* widePath) {
+  return chkifsjis("", widePath, 1);
+}
