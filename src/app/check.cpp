@@ -9,6 +9,7 @@
 #include "names/builtin_tables.h"
 #include "names/namelist.h"
 #include "text/files.h"
+#include "text/paths.h"
 #include "text/strings.h"
 
 StartupState gStartup;
@@ -42,11 +43,23 @@ void loadAliasFile(FileState& f) {
 
 } // namespace
 
-void checkMotionFile() {
+void takeFileArgument(int index) {
   FileState& f = gFile;
+  f = FileState{};
+  if (index < gArgTable.count)
+    copyString(f.ansiPath, sizeof f.ansiPath, gArgTable.arg[index]);
+  if (index < gArgTableW.count && unilen(gArgTableW.arg[index]) < PATH_SIZE)
+    unicpy(f.widePath, gArgTableW.arg[index]);
   f.ansiUnusable = f.ansiPath[0] == '\0' ? 0xFF : 0;
   f.wideUnusable = f.widePath[0] == 0 ? 0xFF : 0;
+  if (findname(f.actualName, f.ansiPath) != 0)
+    f.actualName[0] = '\0';
+  if (findnameW(f.actualNameW, f.widePath) != 0)
+    f.actualNameW[0] = 0;
+}
 
+void checkMotionFile() {
+  FileState& f = gFile;
   nameListResetAll();
   loadAliasFile(f);
   registerBuiltinTables();

@@ -5,6 +5,10 @@
 // call it; it shows nothing itself.
 #pragma once
 
+// Resets gFile to argument index of the two argument lists (each form only when its list
+// is that long), with the names the directory stores for it (empty when absent).
+void takeFileArgument(int index);
+
 // Checks the file of gFile (ansiPath, widePath, actualName, actualNameW must be set; the
 // flags are set here). Fills gMotion, gEval, gReport and gResult.
 void checkMotionFile();

@@ -83,7 +83,9 @@ Json categories() {
 
 // ---- --print ----
 
-bool useColour(ColourChoice choice) {
+} // namespace
+
+bool useConsoleColour(ColourChoice choice) {
   if (choice == COLOUR_ALWAYS)
     return true;
   if (choice == COLOUR_NEVER)
@@ -92,7 +94,7 @@ bool useColour(ColourChoice choice) {
   return isatty(STDOUT_FILENO) && (noColour == nullptr || noColour[0] == '\0');
 }
 
-void printReport(bool colour) {
+void printCheckedReport(bool colour) {
   const ReportLines& r = gReport;
   std::string out;
   for (int i = 0; i < r.lineCount; ++i) {
@@ -121,6 +123,8 @@ void printReport(bool colour) {
   out += '\n';
   std::fwrite(out.data(), 1, out.size(), stdout);
 }
+
+namespace {
 
 // ---- --json ----
 
@@ -221,20 +225,6 @@ bool reportReadFailure(const char* shownName) {
   return true;
 }
 
-// Takes argument i of both lists into gFile, with the names the directory stores.
-void takeArgument(int i) {
-  FileState& f = gFile;
-  f = FileState{};
-  if (i < gArgTable.count)
-    copyString(f.ansiPath, sizeof f.ansiPath, gArgTable.arg[i]);
-  if (i < gArgTableW.count && unilen(gArgTableW.arg[i]) < PATH_SIZE)
-    unicpy(f.widePath, gArgTableW.arg[i]);
-  if (findname(f.actualName, f.ansiPath) != 0)
-    f.actualName[0] = '\0';
-  if (findnameW(f.actualNameW, f.widePath) != 0)
-    f.actualNameW[0] = 0;
-}
-
 } // namespace
 
 void printUsage(bool full) {
@@ -331,12 +321,12 @@ int runConsole(int argc, char** argv, const ConsoleOptions& options) {
     return 2;
   }
 
-  bool colour = options.mode == CONSOLE_PRINT && useColour(options.colour);
+  bool colour = options.mode == CONSOLE_PRINT && useConsoleColour(options.colour);
   int status = 0;
   for (int i = 1; i < gArgTable.count && i < ARG_MAX_COUNT; ++i) {
     if (isOptionArgument(gArgTable.arg[i]))
       continue;
-    takeArgument(i);
+    takeFileArgument(i);
     checkMotionFile();
     // argv still holds the arguments one to one with the tables.
     const char* shown = i < argc ? argv[i] : gArgTable.arg[i];
@@ -344,7 +334,7 @@ int runConsole(int argc, char** argv, const ConsoleOptions& options) {
       status = 2;
     try {
       if (options.mode == CONSOLE_PRINT) {
-        printReport(colour);
+        printCheckedReport(colour);
       } else if (options.mode == CONSOLE_JSON) {
         std::string line = reportJson();
         line += '\n';

@@ -29,5 +29,11 @@ void parseConsoleOptions(int* argc, char** argv, ConsoleOptions* options);
 // 1 when --render finds no font.
 int runConsole(int argc, char** argv, const ConsoleOptions& options);
 
+// Writes the current report (gReport, then a blank line and the verdict with CR LF as LF)
+// to standard output as UTF-8, each line in its colour when colour is set.
+void printCheckedReport(bool colour);
+// Whether --print colours its lines: auto means a terminal without NO_COLOR.
+bool useConsoleColour(ColourChoice choice);
+
 // --help and the usage line.
 void printUsage(bool full);

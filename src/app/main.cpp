@@ -2,6 +2,7 @@
 #include <cstdio>
 
 #include "app/console.h"
+#include "app/run.h"
 #include "app/version.h"
 
 int main(int argc, char** argv) {
@@ -22,6 +23,5 @@ int main(int argc, char** argv) {
   }
   if (options.mode != CONSOLE_NONE)
     return runConsole(argc, argv, options);
-  std::fprintf(stderr, "kinetrace: the report window is not built yet; use --print or --json\n");
-  return 1;
+  return runAll(argc, argv);
 }
