@@ -100,8 +100,9 @@ int glyphSetTextColour(int red, int green, int blue);
 // Draws the characters firstIndex..lastIndex (code point positions, lastIndex < 0 meaning
 // the last one) of text into slot: antialias nonzero gives 8-bit coverage, 0 a 1-bit
 // rendering (coverage 0 or 255). alignment < 0 left, 0 centre, > 0 right sets the slot's
-// offsets. Results GLYPH_DRAW_*. An empty text, or lastIndex below firstIndex, fails and
-// leaves the slot as it was; any other failure leaves the slot invalid.
+// offsets. Results GLYPH_DRAW_*. Failures before the image is sized (an empty text,
+// lastIndex below firstIndex, a glyph FreeType cannot load or render) leave the slot as it
+// was; later ones (no ink box, no memory) leave it invalid, its planes freed.
 int glyphDrawText(int slot, const char* sjisText, int antialias, int alignment, int firstIndex,
                   int lastIndex);
 int glyphDrawTextW(int slot, const char16_t* text, int antialias, int alignment, int firstIndex,
