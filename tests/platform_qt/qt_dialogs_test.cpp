@@ -71,18 +71,6 @@ public:
       l.close();
     return l;
   }
-  // A Unix socket at a file-system path.
-  static Listener unixPath(const std::string& path) {
-    Listener l;
-    l.fd_ = socket(AF_UNIX, SOCK_STREAM, 0);
-    struct sockaddr_un a;
-    std::memset(&a, 0, sizeof a);
-    a.sun_family = AF_UNIX;
-    std::snprintf(a.sun_path, sizeof a.sun_path, "%s", path.c_str());
-    if (bind(l.fd_, reinterpret_cast<struct sockaddr*>(&a), sizeof a) != 0 || listen(l.fd_, 4) != 0)
-      l.close();
-    return l;
-  }
   // TCP on 127.0.0.1 with a port the system picks.
   static Listener tcp() {
     Listener l;
@@ -263,22 +251,6 @@ TEST(QtDialogs, DisplayProbe) {
     EnvOverride x("DISPLAY", remote.c_str());
     EXPECT_EQ(qtDisplayAvailable(), 0) << remote;
   }
-
-  // A Wayland socket counts only where Qt's Wayland plugin is installed, which then is
-  // chosen explicitly.
-  ScratchDir runtime;
-  Listener compositor = Listener::unixPath(runtime.dir() + "/wayland-test");
-  ASSERT_TRUE(compositor.ok());
-  EnvOverride xdg("XDG_RUNTIME_DIR", runtime.dir().c_str());
-  EnvOverride w("WAYLAND_DISPLAY", "wayland-test");
-  if (qtDisplayAvailable() == 1) {
-    EXPECT_STREQ(std::getenv("QT_QPA_PLATFORM"), "wayland");
-  } else {
-    EXPECT_EQ(std::getenv("QT_QPA_PLATFORM"), nullptr);
-  }
-  EnvOverride missing("WAYLAND_DISPLAY", "wayland-none");
-  unsetenv("QT_QPA_PLATFORM");
-  EXPECT_EQ(qtDisplayAvailable(), 0);
 }
 
 TEST(QtDialogs, NoDisplayEndsTheProcessWithAMessage) {
