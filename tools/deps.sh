@@ -6,7 +6,7 @@
 set -eu
 
 build_packages="cmake make g++ libfreetype-dev qt6-base-dev fonts-vlgothic nlohmann-json3-dev"
-test_packages="$build_packages libgtest-dev"
+test_packages="$build_packages libgtest-dev fonts-dejavu-core"
 
 case "${1:-test}" in
   build) wanted=$build_packages ;;
