@@ -155,33 +155,43 @@ intptr_t rfhandle() {
   return r.streamMode ? reinterpret_cast<intptr_t>(r.stream) : r.handle;
 }
 
+namespace {
+
+// Fills the empty read-ahead: one block per 8 KB in both modes (in stream mode fread
+// takes a request of the stream buffer's size straight from the file). A failed or empty
+// read closes the reader, as getc's end-of-file result did. False when nothing came.
+bool rfrefill() {
+  ByteReader& r = gByteReader;
+  long n;
+  if (r.streamMode) {
+    n = static_cast<long>(std::fread(r.buffer, 1, FILE_BUFFER_SIZE, r.stream));
+    if (n == 0 && std::ferror(r.stream))
+      trace("files: read error\n");
+  } else {
+    n = platformRead(r.handle, r.buffer, FILE_BUFFER_SIZE);
+  }
+  if (n <= 0) {
+    rfclose();
+    return false;
+  }
+  r.fill = static_cast<int32_t>(n);
+  r.index = 0;
+  return true;
+}
+
+} // namespace
+
 int rfgetcSlow() {
   ByteReader& r = gByteReader;
   if (r.ended)
     return -1;
-  if (r.streamMode) {
-    int c = getc_unlocked(r.stream);
-    if (c == EOF) {
-      rfclose();
-      return -1;
-    }
-    r.position++;
-    return c;
-  }
-  if (r.index >= r.fill) {
-    long n = platformRead(r.handle, r.buffer, FILE_BUFFER_SIZE);
-    if (n <= 0) {
-      rfclose();
-      return -1;
-    }
-    r.fill = static_cast<int32_t>(n);
-    r.index = 0;
-  }
+  if (r.index >= r.fill && !rfrefill())
+    return -1;
   r.position++;
   return r.buffer[r.index++];
 }
 
-int32_t rfgetint32() {
+int32_t rfgetint32Slow() {
   uint32_t b0 = static_cast<uint32_t>(rfgetc()) & 0xFF;
   uint32_t b1 = static_cast<uint32_t>(rfgetc()) & 0xFF;
   uint32_t b2 = static_cast<uint32_t>(rfgetc()) & 0xFF;
@@ -189,11 +199,13 @@ int32_t rfgetint32() {
   return static_cast<int32_t>(b0 | b1 << 8 | b2 << 16 | b3 << 24);
 }
 
-float rfgetfloat() {
-  int32_t bits = rfgetint32();
-  float value;
-  std::memcpy(&value, &bits, sizeof value);
-  return value;
+int rfskipSlow(int count) {
+  int passed = 0;
+  for (; passed < count; ++passed) {
+    if (rfgetc() < 0)
+      break;
+  }
+  return passed;
 }
 
 int rfread(void* destination, int count) {
@@ -201,13 +213,6 @@ int rfread(void* destination, int count) {
   if (r.ended || destination == nullptr || count <= 0)
     return 0;
   unsigned char* out = static_cast<unsigned char*>(destination);
-  if (r.streamMode) {
-    size_t n = std::fread(out, 1, static_cast<size_t>(count), r.stream);
-    r.position += static_cast<int64_t>(n);
-    if (n < static_cast<size_t>(count))
-      rfclose();
-    return static_cast<int>(n);
-  }
   int fromBuffer = r.fill - r.index;
   if (fromBuffer > count)
     fromBuffer = count;
@@ -218,26 +223,35 @@ int rfread(void* destination, int count) {
     return count;
   r.fill = 0;
   r.index = 0;
-  // The rest goes straight into the destination. read() may deliver less than asked before
-  // the end (pipes, signals), so it is repeated until the request is met or the file ends.
   int direct = 0;
-  while (fromBuffer + direct < count) {
-    long n = platformRead(r.handle, out + fromBuffer + direct, count - fromBuffer - direct);
-    if (n < 0) {
-      trace("files: read error\n");
+  if (r.streamMode) {
+    size_t n = std::fread(out + fromBuffer, 1, static_cast<size_t>(count - fromBuffer), r.stream);
+    direct = static_cast<int>(n);
+    if (direct < count - fromBuffer)
       rfclose();
-      break;
+  } else {
+    // The rest goes straight into the destination. read() may deliver less than asked
+    // before the end (pipes, signals), so it is repeated until the request is met or the
+    // file ends.
+    while (fromBuffer + direct < count) {
+      long n = platformRead(r.handle, out + fromBuffer + direct, count - fromBuffer - direct);
+      if (n < 0) {
+        trace("files: read error\n");
+        rfclose();
+        break;
+      }
+      if (n == 0) {
+        rfclose();
+        break;
+      }
+      direct += static_cast<int>(n);
     }
-    if (n == 0) {
-      rfclose();
-      break;
-    }
-    direct += static_cast<int>(n);
   }
   r.position += direct;
   return fromBuffer + direct;
 }
 
+// Stream mode gives nothing back: its seeks drop the read-ahead themselves.
 int rfbufrewind() {
   ByteReader& r = gByteReader;
   int32_t unread = r.fill - r.index;
@@ -264,10 +278,20 @@ int rfseekfrom(int64_t offset, int origin) {
   int failure = origin == 2 ? -4 : -2;
   int64_t newPosition;
   if (r.streamMode) {
-    if (r.stream == nullptr || fseeko(r.stream, static_cast<off_t>(offset), origin) != 0) {
+    // The stream stands at the end of the read-ahead, so a seek from the current place
+    // is made from the start to the logical position plus the offset.
+    int64_t target = offset;
+    int whence = origin;
+    if (origin == 1) {
+      target = r.position + offset;
+      whence = 0;
+    }
+    if (r.stream == nullptr || fseeko(r.stream, static_cast<off_t>(target), whence) != 0) {
       trace("files: stream seek failed\n");
       return failure;
     }
+    r.fill = 0;
+    r.index = 0;
     newPosition = ftello(r.stream);
     if (newPosition < 0)
       return failure;
