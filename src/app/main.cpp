@@ -4,6 +4,7 @@
 #include "app/console.h"
 #include "app/run.h"
 #include "app/version.h"
+#include "platform/qt_dialogs.h"
 
 int main(int argc, char** argv) {
   ConsoleOptions options;
@@ -23,5 +24,7 @@ int main(int argc, char** argv) {
   }
   if (options.mode != CONSOLE_NONE)
     return runConsole(argc, argv, options);
+  // The window program asks its questions in Qt dialogs, started only when one is needed.
+  qtInstallDialogs();
   return runAll(argc, argv);
 }

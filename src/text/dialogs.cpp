@@ -222,9 +222,11 @@ void buildOpenDialog(OpenDialogRecord* record, int kind, const char* initialPath
   getext(extension, path);
 
   buildFilter(record->filter, kind);
-  // The same titles as the UTF-16 form: a VRM or PMX dialog titled for images or scripts,
-  // defaulting to .bmp or .txt, would mislead.
-  const KindText& text = kindText(kind);
+  // The ANSI form has no titles of its own for the VRM and PMX kinds: they take the title
+  // and initial default extension of their low two bits (image and script), as it always
+  // has; their filters and extension matches are those of the UTF-16 form.
+  const KindText& text =
+      kind == FILE_KIND_VRM || kind == FILE_KIND_PMX ? kKindTexts[kind & 3] : kindText(kind);
   record->title = text.title;
   record->defExt = text.defExt;
   for (const ExtensionMatch& match : kExtensionMatches) {
