@@ -66,21 +66,35 @@ uint8_t boneKindOf(const char* name) {
 // ---- Name cache ----
 // A motion repeats a few dozen names millions of times. The entry a raw name resolves to
 // never changes during a read (names met in the motion are literal entries, which match
-// only their own text), so each distinct name is looked up once per read.
+// only their own text), so each distinct name is looked up once per read. Names arrive
+// NUL-padded to 16 bytes (readNameField), so a name hashes and compares as two words.
 
 constexpr uint32_t NAME_CACHE_SLOTS = 65536; // a power of two, above both lists' capacity
 constexpr uint32_t NAME_CACHE_PROBES = 64;
+constexpr uint32_t HOT_SLOTS = 1024; // a power of two; 24 KB stay in the first-level cache
+constexpr int NAME_KEY_SIZE = VMD_NAME_SIZE + 1;
 
 struct NameCacheSlot {
-  char name[VMD_NAME_SIZE + 1];
-  uint32_t generation; // valid when equal to NameCache::generation
-  int32_t entry;       // list entry, 0 when the list was full
+  char name[NAME_KEY_SIZE]; // NUL-padded
+  uint32_t generation;      // valid when equal to NameCache::generation
+  int32_t entry;            // list entry, 0 when the list was full
   uint8_t list;
   uint8_t kind; // BoneKind for bone names
 };
 
+// The full table spreads a motion's few dozen names over 1.8 MB, a cache and TLB miss per
+// key; a small direct-mapped copy in front of it keeps the names in use close together.
+struct HotSlot {
+  char name[NAME_KEY_SIZE]; // NUL-padded
+  int32_t entry;
+  uint8_t list;
+  uint8_t kind;
+  uint8_t used; // cleared by nameCacheBeginRead
+};
+
 struct NameCache {
   NameCacheSlot slots[NAME_CACHE_SLOTS];
+  HotSlot hot[HOT_SLOTS];  // copies of recently found slots, by hash
   uint32_t generation;     // advanced by every read, so old slots count as empty
   int32_t countAtStart[2]; // LIST_BONE / LIST_MORPH counts when the read began
   bool overflowed;         // a name could not be cached: look up the slow way from then on
@@ -93,23 +107,29 @@ void nameCacheBeginRead() {
     std::memset(gNameCache.slots, 0, sizeof gNameCache.slots);
     gNameCache.generation = 1;
   }
+  std::memset(gNameCache.hot, 0, sizeof gNameCache.hot);
   gNameCache.countAtStart[0] = nameListCount(LIST_BONE);
   gNameCache.countAtStart[1] = nameListCount(LIST_MORPH);
   gNameCache.overflowed = false;
 }
 
-uint32_t hashName(const char* name, int list) {
-  uint32_t h = 2166136261u ^ static_cast<uint32_t>(list);
-  for (; *name != '\0'; ++name)
-    h = (h ^ static_cast<unsigned char>(*name)) * 16777619u;
-  return h;
+bool sameKey(const char* a, const char* b) {
+  return std::memcmp(a, b, NAME_KEY_SIZE) == 0;
 }
 
-// The entry of a raw motion name in list; kind receives the bone kind. Appends the name as
-// a literal entry when nothing matches.
-int32_t resolveName(int list, const char* name, uint8_t* kind) {
+uint32_t hashName(const char* name, int list) {
+  uint64_t lo, hi;
+  std::memcpy(&lo, name, sizeof lo);
+  std::memcpy(&hi, name + sizeof lo, sizeof hi);
+  uint64_t h =
+      (lo * 0x9E3779B97F4A7C15ull) ^ (hi * 0xC2B2AE3D27D4EB4Full) ^ static_cast<uint64_t>(list);
+  h *= 0x165667B19E3779F9ull;
+  return static_cast<uint32_t>(h >> 32);
+}
+
+// The entry of a raw motion name (NUL-padded) in list, found or made without the hot copy.
+int32_t resolveNameSlow(int list, const char* name, uint32_t h, uint8_t* kind) {
   NameCache& cache = gNameCache;
-  uint32_t h = hashName(name, list);
   NameCacheSlot* freeSlot = nullptr;
   for (uint32_t probe = 0; probe < NAME_CACHE_PROBES; ++probe) {
     NameCacheSlot& slot = cache.slots[(h + probe) & (NAME_CACHE_SLOTS - 1)];
@@ -117,7 +137,7 @@ int32_t resolveName(int list, const char* name, uint8_t* kind) {
       freeSlot = &slot;
       break;
     }
-    if (slot.list == list && std::strcmp(slot.name, name) == 0) {
+    if (slot.list == list && sameKey(slot.name, name)) {
       *kind = slot.kind;
       return slot.entry;
     }
@@ -128,8 +148,7 @@ int32_t resolveName(int list, const char* name, uint8_t* kind) {
   } else {
     // Every entry appended during this read is cached, so only the entries that existed
     // when the read began can match a name the cache does not know.
-    int startCount = cache.countAtStart[list == LIST_BONE ? 0 : 1];
-    entry = nameListFindUpTo(list, name, startCount);
+    entry = nameListFindUpTo(list, name, cache.countAtStart[list == LIST_BONE ? 0 : 1]);
     if (entry == 0)
       entry = nameListAppendLiteral(list, name);
   }
@@ -138,7 +157,7 @@ int32_t resolveName(int list, const char* name, uint8_t* kind) {
     cache.overflowed = true;
     return entry;
   }
-  std::memcpy(freeSlot->name, name, VMD_NAME_SIZE + 1);
+  std::memcpy(freeSlot->name, name, NAME_KEY_SIZE);
   freeSlot->generation = cache.generation;
   freeSlot->entry = entry;
   freeSlot->list = static_cast<uint8_t>(list);
@@ -146,24 +165,63 @@ int32_t resolveName(int list, const char* name, uint8_t* kind) {
   return entry;
 }
 
+// The entry of a raw motion name (NUL-padded) in list; kind receives the bone kind.
+// Appends the name as a literal entry when nothing matches.
+int32_t resolveName(int list, const char* name, uint8_t* kind) {
+  uint32_t h = hashName(name, list);
+  HotSlot& hot = gNameCache.hot[h & (HOT_SLOTS - 1)];
+  if (hot.used && hot.list == list && sameKey(hot.name, name)) {
+    *kind = hot.kind;
+    return hot.entry;
+  }
+  int32_t entry = resolveNameSlow(list, name, h, kind);
+  std::memcpy(hot.name, name, NAME_KEY_SIZE);
+  hot.entry = entry;
+  hot.list = static_cast<uint8_t>(list);
+  hot.kind = *kind;
+  hot.used = 1;
+  return entry;
+}
+
 // ---- Field readers ----
 
-// A fixed-width name field: its bytes up to the first NUL, all of them when it has none.
-// The bytes after the NUL are read and dropped.
-void readNameField(char* out, int width) {
-  int length = -1;
-  for (int i = 0; i < width; ++i) {
-    int c = rfgetc();
-    out[i] = static_cast<char>(c);
-    if (c == 0 && length < 0)
-      length = i;
+// A 15-byte name field: its bytes up to the first NUL, all 15 when it has none. The bytes
+// after the NUL are read and dropped; out is NUL-padded to NAME_KEY_SIZE bytes.
+void readNameField(char out[NAME_KEY_SIZE]) {
+  unsigned char* raw = reinterpret_cast<unsigned char*>(out);
+  rfgetbytes(raw, VMD_NAME_SIZE);
+  int length = 0;
+  while (length < VMD_NAME_SIZE && raw[length] != 0)
+    ++length;
+  // Clear from the NUL on, a word at a time (a byte loop here becomes a memset call).
+  uint64_t lo, hi;
+  std::memcpy(&lo, raw, sizeof lo);
+  std::memcpy(&hi, raw + sizeof lo, sizeof hi);
+  if (length < 8) {
+    lo &= (uint64_t{1} << (8 * length)) - 1;
+    hi = 0;
+  } else {
+    hi &= (uint64_t{1} << (8 * (length - 8))) - 1;
   }
-  out[length < 0 ? width : length] = '\0';
+  std::memcpy(raw, &lo, sizeof lo);
+  std::memcpy(raw + sizeof lo, &hi, sizeof hi);
 }
 
 void skipBytes(int count) {
-  for (int i = 0; i < count; ++i)
-    rfgetc();
+  rfskip(count);
+}
+
+int32_t le32(const unsigned char* p) {
+  return static_cast<int32_t>(static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
+                              static_cast<uint32_t>(p[2]) << 16 |
+                              static_cast<uint32_t>(p[3]) << 24);
+}
+
+float leFloat(const unsigned char* p) {
+  int32_t bits = le32(p);
+  float value;
+  std::memcpy(&value, &bits, sizeof value);
+  return value;
 }
 
 // Slots a read may have written: only these need their start values again. The whole
@@ -304,23 +362,24 @@ enum BlockResult { READ_ON, READ_ENDED_CLEAN, READ_ENDED_TRUNCATED };
 BlockResult readBoneBlock() {
   MotionSummary& m = gMotion;
   m.boneKeyTotal = rfgetint32();
-  char name[VMD_NAME_SIZE + 1];
+  char name[NAME_KEY_SIZE];
+  // Frame and seven floats: position x, y, z and the quaternion x, y, z, w.
+  unsigned char numbers[4 + 7 * 4];
   for (int32_t n = 1; n <= m.boneKeyTotal && !rfeof(); ++n) {
-    readNameField(name, VMD_NAME_SIZE);
-    if (rfeof())
-      break;
-    int32_t frame = rfgetint32();
-    float p[3], q[4];
-    for (float& v : p)
-      v = rfgetfloat();
-    for (float& v : q)
-      v = rfgetfloat();
-    if (rfeof())
-      break;
+    // A record cut anywhere (name, numbers or the interpolation block) stops the block.
+    // Nothing happens between its parts, so one test after the whole record does.
+    readNameField(name);
+    rfgetbytes(numbers, sizeof numbers);
     // The interpolation block: no statistic depends on it.
     skipBytes(64);
     if (rfeof())
       break;
+    int32_t frame = le32(numbers);
+    float p[3], q[4];
+    for (int i = 0; i < 3; ++i)
+      p[i] = leFloat(numbers + 4 + 4 * i);
+    for (int i = 0; i < 4; ++i)
+      q[i] = leFloat(numbers + 16 + 4 * i);
     uint8_t kind;
     int32_t entry = resolveName(LIST_BONE, name, &kind);
     if (entry < 1)
@@ -344,15 +403,17 @@ BlockResult readMorphBlock() {
   MotionSummary& m = gMotion;
   if (!readCount(&m.morphKeyTotal))
     return READ_ENDED_CLEAN;
-  char name[VMD_NAME_SIZE + 1];
+  char name[NAME_KEY_SIZE];
+  unsigned char numbers[4 + 4]; // frame, weight
   for (int32_t n = 1; n <= m.morphKeyTotal && !rfeof(); ++n) {
-    readNameField(name, VMD_NAME_SIZE);
+    readNameField(name);
     if (rfeof())
       return READ_ENDED_TRUNCATED;
-    int32_t frame = rfgetint32();
-    float weight = rfgetfloat();
+    rfgetbytes(numbers, sizeof numbers);
     if (rfeof())
       break;
+    int32_t frame = le32(numbers);
+    float weight = leFloat(numbers + 4);
     uint8_t kind;
     int32_t entry = resolveName(LIST_MORPH, name, &kind);
     if (entry < 1)

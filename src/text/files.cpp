@@ -199,13 +199,33 @@ int32_t rfgetint32Slow() {
   return static_cast<int32_t>(b0 | b1 << 8 | b2 << 16 | b3 << 24);
 }
 
+// Takes what the read-ahead holds, refilling it until count bytes are passed or the file
+// ends (which closes the reader, as the failing rfgetc would).
 int rfskipSlow(int count) {
+  ByteReader& r = gByteReader;
   int passed = 0;
-  for (; passed < count; ++passed) {
-    if (rfgetc() < 0)
+  while (passed < count && !r.ended) {
+    if (r.index >= r.fill && !rfrefill())
       break;
+    int step = r.fill - r.index;
+    if (step > count - passed)
+      step = count - passed;
+    r.index += step;
+    r.position += step;
+    passed += step;
   }
   return passed;
+}
+
+int rfgetbytesSlow(unsigned char* destination, int count) {
+  int delivered = 0;
+  for (int i = 0; i < count; ++i) {
+    int c = rfgetc();
+    destination[i] = static_cast<unsigned char>(c);
+    if (c >= 0)
+      ++delivered;
+  }
+  return delivered;
 }
 
 int rfread(void* destination, int count) {

@@ -51,6 +51,7 @@ intptr_t rfhandle();       // descriptor in handle mode, FILE* in stream mode
 int rfgetcSlow();          // refill path of rfgetc; do not call directly
 int32_t rfgetint32Slow();  // four rfgetc; do not call directly
 int rfskipSlow(int count); // count rfgetc; do not call directly
+int rfgetbytesSlow(unsigned char* destination, int count); // count rfgetc; do not call directly
 
 // Next byte 0-255, or -1 once the file is exhausted (which closes the reader). rfclose
 // empties the buffer, so a closed reader always takes the slow path.
@@ -95,6 +96,19 @@ inline int rfskip(int count) {
     return count;
   }
   return rfskipSlow(count);
+}
+
+// Ours: count rfgetc into destination, a byte past the end stored as 0xFF (the low 8 bits
+// of -1), so that a fixed-width field is taken in one copy. Returns the bytes delivered.
+inline int rfgetbytes(unsigned char* destination, int count) {
+  ByteReader& r = gByteReader;
+  if (count >= 0 && r.fill - r.index >= count) {
+    std::memcpy(destination, r.buffer + r.index, static_cast<size_t>(count));
+    r.index += count;
+    r.position += count;
+    return count;
+  }
+  return rfgetbytesSlow(destination, count);
 }
 int rfread(void* destination, int count);   // bytes delivered; 0 when nothing is open
 int rfbufrewind();                          // 0, or -2
