@@ -1,0 +1,556 @@
+// The console front end run as a program: kinetrace --print and --json on synthetic motions,
+// their standard output, standard error and exit status.
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <string>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include "common/vmd_builder.h"
+
+using testing_vmd::about;
+using testing_vmd::sjis;
+using testing_vmd::TempDir;
+using testing_vmd::VmdBuilder;
+using Json = nlohmann::json;
+
+extern char** environ;
+
+namespace {
+
+const std::string kBinary = KT_BINARY_DIR "/bin/kinetrace";
+const char* const kTarget = "想定使用先: VRMモデル (Lumivane 3.10-3.11) ";
+const char* const kOk = "(OK): そのままで使用可能です. ";
+
+struct Outcome {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+enum Output { TO_FILE, TO_TERMINAL };
+
+std::string readFile(const std::string& path) {
+  std::string text;
+  FILE* f = std::fopen(path.c_str(), "rb");
+  if (f == nullptr)
+    return text;
+  char buffer[4096];
+  size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0)
+    text.append(buffer, n);
+  std::fclose(f);
+  return text;
+}
+
+// Runs the program with the arguments; NO_COLOR is removed from the environment unless
+// noColor is given. Standard output goes to a file, or to a terminal (a pseudo-terminal).
+Outcome runProgram(const std::vector<std::string>& args, Output output = TO_FILE,
+                   const char* noColor = nullptr, const std::string& binary = kBinary) {
+  static TempDir scratch;
+  static int serial = 0;
+  const std::string outPath = scratch.path() + "/out" + std::to_string(++serial);
+  const std::string errPath = scratch.path() + "/err" + std::to_string(serial);
+
+  std::vector<std::string> env;
+  for (char** e = environ; *e != nullptr; ++e) {
+    if (std::strncmp(*e, "NO_COLOR=", 9) != 0)
+      env.push_back(*e);
+  }
+  if (noColor != nullptr)
+    env.push_back(std::string("NO_COLOR=") + noColor);
+  std::vector<char*> envp;
+  for (std::string& e : env)
+    envp.push_back(e.data());
+  envp.push_back(nullptr);
+  std::vector<std::string> argStrings = {binary};
+  argStrings.insert(argStrings.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (std::string& a : argStrings)
+    argv.push_back(a.data());
+  argv.push_back(nullptr);
+
+  int master = -1, slave = -1;
+  if (output == TO_TERMINAL && openpty(&master, &slave, nullptr, nullptr, nullptr) != 0)
+    return {};
+  const pid_t pid = fork();
+  if (pid == 0) {
+    int out = output == TO_TERMINAL ? slave : open(outPath.c_str(), O_WRONLY | O_CREAT, 0600);
+    int err = open(errPath.c_str(), O_WRONLY | O_CREAT, 0600);
+    dup2(out, STDOUT_FILENO);
+    dup2(err, STDERR_FILENO);
+    if (master >= 0)
+      close(master);
+    execve(argv[0], argv.data(), envp.data());
+    _exit(127);
+  }
+  Outcome result;
+  if (output == TO_TERMINAL) {
+    close(slave);
+    char buffer[4096];
+    for (;;) {
+      pollfd p = {master, POLLIN, 0};
+      if (poll(&p, 1, 10000) <= 0)
+        break;
+      const ssize_t n = read(master, buffer, sizeof buffer);
+      if (n <= 0)
+        break; // EIO once the program has ended and closed the terminal
+      result.out.append(buffer, static_cast<size_t>(n));
+    }
+    close(master);
+    // The terminal turns every line feed into CR LF.
+    std::string plain;
+    for (char c : result.out) {
+      if (c != '\r')
+        plain += c;
+    }
+    result.out = plain;
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  if (output == TO_FILE)
+    result.out = readFile(outPath);
+  result.err = readFile(errPath);
+  return result;
+}
+
+std::vector<std::string> lines(const std::string& text) {
+  std::vector<std::string> out;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find('\n', start);
+    if (end == std::string::npos)
+      end = text.size();
+    out.push_back(text.substr(start, end - start));
+    start = end + 1;
+  }
+  return out;
+}
+
+std::string withoutEscapes(const std::string& text) {
+  std::string out;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\x1b' && i + 1 < text.size() && text[i + 1] == '[') {
+      i += 2;
+      while (i < text.size() && text[i] != 'm')
+        ++i;
+      continue;
+    }
+    out += text[i];
+  }
+  return out;
+}
+
+std::string verdictAsPrinted(const std::string& text) {
+  std::string out;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+      continue;
+    out += text[i];
+  }
+  return out;
+}
+
+class Console : public ::testing::Test {
+protected:
+  void SetUp() override {
+    struct stat s;
+    if (stat(kBinary.c_str(), &s) != 0)
+      GTEST_SKIP() << "kinetrace is not built (" << kBinary << "): build the kinetrace target";
+  }
+  std::string write(const std::string& name, const std::vector<uint8_t>& bytes) {
+    return files_.write(name, bytes);
+  }
+  TempDir files_;
+};
+
+// A motion with one moving main bone and one expression.
+std::vector<uint8_t> smallMotion() {
+  VmdBuilder b;
+  b.header(sjis("ミク")).count(1).bone(sjis("センター"), 0, 1.0f, 0, 0, {});
+  b.count(1).morph(sjis("あ"), 0, 1.0f).emptyTail();
+  return b.bytes;
+}
+
+const std::vector<std::string> kSmallRows = {
+    "",
+    "dance.vmd",
+    "",
+    "元モデル名: ミク ",
+    kTarget,
+    "",
+    "使用ボーン: ",
+    "  センター  (1 keys) (frame 0 - 0) (|pos|=1) ",
+    "",
+    "",
+    "使用モーフ(表情): ",
+    "  あ  (1 keys) (frame 0 - 0) (val 1 - 1) ",
+    "",
+    "",
+    "",
+};
+
+std::string printed(const std::vector<std::string>& rows, const std::string& verdict) {
+  std::string out;
+  for (const std::string& row : rows)
+    out += row + "\n";
+  return out + "\n" + verdictAsPrinted(verdict) + "\n";
+}
+
+// A motion with a mildly twisted left arm, an ignored and an unknown bone, two morphs.
+std::vector<uint8_t> richMotion() {
+  VmdBuilder b;
+  b.header(sjis("ミク")).count(6);
+  b.bone(sjis("センター"), 0, 0.1f, 0, 0, {});
+  b.bone(sjis("左腕"), 0);
+  b.bone(sjis("左腕"), 20, about(0.819742, -0.572734, 0.0, 150));
+  b.bone(sjis("髪1"), 3, about(0, 0, 1, 30));
+  b.bone(sjis("髪2"), 4, about(0, 0, 1, 30));
+  b.bone(sjis("ポニテ"), 5, about(0, 0, 1, 30));
+  b.count(3).morph(sjis("まばたき"), 0, 0.0f).morph(sjis("まばたき"), 10, 1.0f);
+  b.morph(sjis("テスト"), 7, 0.3f).emptyTail();
+  return b.bytes;
+}
+
+} // namespace
+
+// ---- Options ----
+
+TEST_F(Console, VersionHelpAndUnknownOptions) {
+  Outcome version = runProgram({"--version"});
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.out, "Kinetrace 1.17\n");
+
+  Outcome help = runProgram({"--help"});
+  EXPECT_EQ(help.status, 0);
+  EXPECT_NE(help.out.find("--print"), std::string::npos) << help.out;
+  EXPECT_NE(help.out.find("--json"), std::string::npos) << help.out;
+
+  const std::string file = write("dance.vmd", smallMotion());
+  for (const char* option : {"--frobnicate", "--print=yes", "--colour=always"}) {
+    SCOPED_TRACE(option);
+    Outcome refused = runProgram({"--print", option, file});
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_NE(refused.err.find("usage"), std::string::npos) << refused.err;
+    EXPECT_EQ(refused.out, "");
+  }
+}
+
+// ---- --print ----
+
+TEST_F(Console, PrintWritesTheRowsThenTheVerdict) {
+  const std::string file = write("dance.vmd", smallMotion());
+  Outcome r = runProgram({"--print", file});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(r.out, printed(kSmallRows, kOk));
+}
+
+TEST_F(Console, PrintShowsTheVerdictWithLineFeeds) {
+  VmdBuilder b;
+  b.header().count(1).bone(sjis("腰"), 0, about(0, 1, 0, 20)).count(0).emptyTail();
+  const std::string file = write("waist.vmd", b.bytes);
+  Outcome r = runProgram({"--print", file});
+  EXPECT_EQ(r.status, 0);
+  const std::string verdict = "(やや荒れ): やや荒れる／ややズレると予測. \r\n\r\n  "
+                              "未変換なら、変換／修正によって軽減できる場合が多く、 "
+                              "\r\n  変換をお奨めします. \r\n  --\r\n  理由: \r\n  "
+                              "[腰] が使用されています. \r\n  ";
+  EXPECT_EQ(r.out.find('\r'), std::string::npos);
+  const std::string tail = "\n\n" + verdictAsPrinted(verdict) + "\n";
+  ASSERT_GE(r.out.size(), tail.size());
+  EXPECT_EQ(r.out.substr(r.out.size() - tail.size()), tail);
+}
+
+TEST_F(Console, PrintSeveralFilesInOrder) {
+  const std::string first = write("dance.vmd", smallMotion());
+  VmdBuilder b;
+  b.header().count(0).count(0).emptyTail();
+  const std::string second = write("ダンス.vmd", b.bytes);
+  Outcome r = runProgram({"--print", first, second});
+  EXPECT_EQ(r.status, 0);
+  const std::vector<std::string> secondRows = {
+      "", "ダンス.vmd", "", kTarget, "", "使用ボーン: ", "", "使用モーフ(表情): ", "", "", "",
+  };
+  EXPECT_EQ(r.out, printed(kSmallRows, kOk) + printed(secondRows, kOk));
+}
+
+TEST_F(Console, FilesThatGiveNoMotion) {
+  const std::string good = write("dance.vmd", smallMotion());
+  VmdBuilder old;
+  old.field("Vocaloid Motion Data 0001", 30).field("", 20).count(0).count(0).emptyTail();
+  const std::string wrong = write("old.vmd", old.bytes);
+  VmdBuilder cut;
+  cut.header().count(0).count(2).morph(sjis("あ"), 0, 1.0f).field("x", 7);
+  const std::string truncated = write("cut.vmd", cut.bytes);
+  VmdBuilder early;
+  early.header().count(1).bone(sjis("センター"), 0, 1.0f, 0, 0, {});
+  const std::string endsEarly = write("early.vmd", early.bytes);
+  const std::string missing = files_.path() + "/missing.vmd";
+
+  struct Case {
+    std::string file;
+    int status;
+    std::string err;
+  } cases[] = {
+      {wrong, 2, "kinetrace: " + wrong + ": not a VMD 0002 motion file\n"},
+      {truncated, 2,
+       "kinetrace: " + truncated + ": truncated at byte " + std::to_string(cut.bytes.size()) +
+           "\n"},
+      {endsEarly, 0, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file);
+    Outcome r = runProgram({"--print", c.file});
+    EXPECT_EQ(r.status, c.status);
+    EXPECT_EQ(r.err, c.err);
+    EXPECT_NE(r.out.find(kOk), std::string::npos) << "the empty report is still printed";
+  }
+
+  Outcome r = runProgram({"--print", good, missing});
+  EXPECT_EQ(r.status, 2);
+  const std::string prefix = "kinetrace: " + missing + ": cannot open: ";
+  EXPECT_EQ(r.err.rfind(prefix, 0), 0u) << r.err;
+  EXPECT_GT(r.err.size(), prefix.size() + 1) << "a reason follows";
+  EXPECT_EQ(lines(r.err).size(), 1u);
+  const std::vector<std::string> missingRows = {
+      "", "", kTarget, "", "使用ボーン: ", "", "使用モーフ(表情): ", "", "", "",
+  };
+  EXPECT_EQ(r.out, printed(kSmallRows, kOk) + printed(missingRows, kOk));
+}
+
+// ---- Colours ----
+
+TEST_F(Console, ColourChoice) {
+  const std::string file = write("dance.vmd", richMotion());
+  const Outcome plain = runProgram({"--print", "--color=never", file});
+  ASSERT_EQ(plain.status, 0);
+  ASSERT_EQ(plain.out.find('\x1b'), std::string::npos);
+
+  struct Case {
+    std::vector<std::string> args;
+    Output output;
+    const char* noColor;
+    bool coloured;
+    const char* what;
+  } cases[] = {
+      {{"--print", file}, TO_FILE, nullptr, false, "auto, not a terminal"},
+      {{"--print", "--color=auto", file}, TO_FILE, nullptr, false, "explicit auto"},
+      {{"--print", "--color=always", file}, TO_FILE, nullptr, true, "always"},
+      {{"--print", "--color=always", file}, TO_FILE, "1", true, "always overrides NO_COLOR"},
+      {{"--print", file}, TO_TERMINAL, nullptr, true, "auto on a terminal"},
+      {{"--print", file}, TO_TERMINAL, "1", false, "NO_COLOR on a terminal"},
+      {{"--print", "--color=never", file}, TO_TERMINAL, nullptr, false, "never on a terminal"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Outcome r = runProgram(c.args, c.output, c.noColor);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(withoutEscapes(r.out), plain.out);
+    EXPECT_EQ(r.out.find('\x1b') != std::string::npos, c.coloured);
+    if (!c.coloured)
+      continue;
+    // Each coloured row starts with its 24-bit colour.
+    bool armFound = false, centreFound = false;
+    for (const std::string& line : lines(r.out)) {
+      if (withoutEscapes(line).rfind("  左腕 ", 0) == 0) {
+        armFound = true;
+        EXPECT_EQ(line.rfind("\x1b[38;2;250;250;150m", 0), 0u) << line;
+      }
+      if (withoutEscapes(line).rfind("  センター ", 0) == 0) {
+        centreFound = true;
+        EXPECT_EQ(line.rfind("\x1b[38;2;255;255;255m", 0), 0u) << line;
+      }
+    }
+    EXPECT_TRUE(armFound);
+    EXPECT_TRUE(centreFound);
+  }
+}
+
+// ---- --json ----
+
+TEST_F(Console, JsonObjectPerFile) {
+  const std::string file = write("dance.vmd", richMotion());
+  Outcome r = runProgram({"--json", file});
+  ASSERT_EQ(r.status, 0);
+  EXPECT_EQ(r.err, "");
+  const std::vector<std::string> objects = lines(r.out);
+  ASSERT_EQ(objects.size(), 1u);
+  const Json j = Json::parse(objects[0]);
+
+  auto keysOf = [](const Json& object) {
+    std::vector<std::string> keys;
+    for (auto it = object.begin(); it != object.end(); ++it)
+      keys.push_back(it.key());
+    std::sort(keys.begin(), keys.end());
+    return keys;
+  };
+  auto sorted = [](std::vector<std::string> keys) {
+    std::sort(keys.begin(), keys.end());
+    return keys;
+  };
+  EXPECT_EQ(keysOf(j), sorted({"file", "readResult", "model", "categories", "resultText",
+                               "counters", "flags", "lines", "bones", "morphs"}));
+  EXPECT_EQ(keysOf(j["counters"]), sorted({"mustFixCount", "checkReadmeCount", "somewhatRoughCount",
+                                           "slightlyRoughCount"}));
+  EXPECT_EQ(keysOf(j["flags"]),
+            sorted({"twistBoneFlags", "upperBody2Flag", "plusBoneFlags", "legDFlags", "armDFlags",
+                    "extraParentFlags", "legIkParentRotFlags", "shoulderPFlags",
+                    "armTwistStrongFlags", "armTwistMildFlags", "lowerBodyRating", "waistUsed"}));
+
+  EXPECT_EQ(j["file"], "dance.vmd");
+  EXPECT_EQ(j["readResult"], 0);
+  EXPECT_EQ(j["model"], "ミク");
+  EXPECT_EQ(j["categories"], Json::array({"(少し荒れ)"}));
+  EXPECT_EQ(j["counters"]["slightlyRoughCount"], 1);
+  EXPECT_EQ(j["counters"]["mustFixCount"], 0);
+  EXPECT_EQ(j["flags"]["armTwistMildFlags"], 1);
+  EXPECT_EQ(j["flags"]["lowerBodyRating"], 0);
+  const std::string verdict = j["resultText"];
+  EXPECT_EQ(verdict.rfind("(少し荒れ): 少し荒れる／少しズレると予測. \r\n\r\n", 0), 0u) << verdict;
+
+  // Lines: the report rows with their colours.
+  const Json& rowsJson = j["lines"];
+  ASSERT_GE(rowsJson.size(), 10u);
+  EXPECT_EQ(rowsJson[1]["text"], "dance.vmd");
+  bool armRow = false;
+  for (const Json& row : rowsJson) {
+    EXPECT_EQ(keysOf(row), sorted({"text", "colour"}));
+    const std::string colour = row["colour"];
+    EXPECT_EQ(colour.size(), 7u);
+    EXPECT_EQ(colour[0], '#');
+    EXPECT_EQ(colour.find_first_not_of("#0123456789abcdef"), std::string::npos) << colour;
+    const std::string text = row["text"];
+    if (text.rfind("  左腕 ", 0) == 0) {
+      armRow = true;
+      EXPECT_EQ(colour, "#fafa96");
+    }
+  }
+  EXPECT_TRUE(armRow);
+
+  // Bones: every entry with a key, in entry order.
+  const Json& bones = j["bones"];
+  ASSERT_EQ(bones.size(), 4u);
+  const std::vector<std::string> boneKeys = sorted(
+      {"entry", "name", "group", "keyCount", "firstFrame", "lastFrame", "moved", "maxTranslation",
+       "maxRotation", "twistPlusMax", "twistPlusFrame", "twistMinusMax", "twistMinusFrame"});
+  for (const Json& bone : bones)
+    EXPECT_EQ(keysOf(bone), boneKeys);
+  EXPECT_EQ(bones[0]["entry"], 3);
+  EXPECT_EQ(bones[0]["name"], "センター");
+  EXPECT_EQ(bones[0]["group"], 1);
+  EXPECT_EQ(bones[0]["maxTranslation"].get<double>(), 0.1) << "the shortest decimal of 0.1f";
+  EXPECT_EQ(bones[1]["entry"], 6);
+  EXPECT_EQ(bones[1]["name"], "左腕");
+  EXPECT_EQ(bones[1]["keyCount"], 2);
+  EXPECT_EQ(bones[1]["firstFrame"], 0);
+  EXPECT_EQ(bones[1]["lastFrame"], 20);
+  EXPECT_TRUE(bones[1]["moved"] == true || bones[1]["moved"] == 255) << bones[1]["moved"];
+  EXPECT_EQ(bones[1]["twistPlusFrame"], 20);
+  EXPECT_EQ(bones[1]["twistMinusFrame"], -1);
+  EXPECT_EQ(bones[1]["twistMinusMax"].get<double>(), 0.0);
+  EXPECT_NEAR(bones[1]["twistPlusMax"].get<double>(), std::sin(75.0 * M_PI / 180.0), 2e-6);
+  EXPECT_EQ(bones[2]["name"], "髪*");
+  EXPECT_EQ(bones[2]["group"], 3);
+  EXPECT_EQ(bones[2]["keyCount"], 2);
+  EXPECT_EQ(bones[3]["entry"], 471);
+  EXPECT_EQ(bones[3]["name"], "ポニテ");
+  EXPECT_EQ(bones[3]["group"], 4);
+
+  const Json& morphs = j["morphs"];
+  ASSERT_EQ(morphs.size(), 2u);
+  const std::vector<std::string> morphKeys = sorted(
+      {"entry", "name", "group", "keyCount", "firstFrame", "lastFrame", "minWeight", "maxWeight"});
+  for (const Json& morph : morphs)
+    EXPECT_EQ(keysOf(morph), morphKeys);
+  EXPECT_EQ(morphs[0]["entry"], 13);
+  EXPECT_EQ(morphs[0]["name"], "まばたき");
+  EXPECT_EQ(morphs[0]["keyCount"], 2);
+  EXPECT_EQ(morphs[0]["lastFrame"], 10);
+  EXPECT_EQ(morphs[0]["minWeight"].get<double>(), 0.0);
+  EXPECT_EQ(morphs[0]["maxWeight"].get<double>(), 1.0);
+  EXPECT_EQ(morphs[1]["entry"], 63);
+  EXPECT_EQ(morphs[1]["group"], 3);
+  EXPECT_EQ(morphs[1]["minWeight"].get<double>(), 0.3) << "the shortest decimal of 0.3f";
+  // The raw text carries the short form too.
+  EXPECT_NE(objects[0].find("\"minWeight\":0.3,"), std::string::npos);
+}
+
+TEST_F(Console, JsonForSeveralAndUnreadableFiles) {
+  VmdBuilder b;
+  b.header().count(2).bone(sjis("左腕捩"), 1, {0.5f, 0, 0, 0.8660254f});
+  b.bone(sjis("左肩P"), 1, about(0, 0, 1, 20)).count(0).emptyTail();
+  const std::string both = write("both.vmd", b.bytes);
+  const std::string missing = files_.path() + "/missing.vmd";
+  const std::string ok = write("ok.vmd", smallMotion());
+  Outcome r = runProgram({"--json", both, missing, ok});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(lines(r.err).size(), 1u);
+  const std::vector<std::string> objects = lines(r.out);
+  ASSERT_EQ(objects.size(), 3u);
+  const Json first = Json::parse(objects[0]);
+  const Json second = Json::parse(objects[1]);
+  const Json third = Json::parse(objects[2]);
+  EXPECT_EQ(first["categories"], Json::array({"(要修正)", "(確認要)"}));
+  EXPECT_EQ(first["counters"]["mustFixCount"], 1);
+  EXPECT_EQ(first["counters"]["checkReadmeCount"], 1);
+  EXPECT_EQ(first["flags"]["twistBoneFlags"], 1);
+  EXPECT_EQ(first["flags"]["shoulderPFlags"], 1);
+  EXPECT_EQ(second["readResult"], -1);
+  EXPECT_EQ(second["categories"], Json::array({"(OK)"}));
+  EXPECT_EQ(second["bones"], Json::array());
+  EXPECT_EQ(second["morphs"], Json::array());
+  EXPECT_EQ(second["resultText"], kOk);
+  EXPECT_EQ(third["readResult"], 0);
+  EXPECT_EQ(third["file"], "ok.vmd");
+}
+
+TEST_F(Console, JsonNamesTheFileEvenWhenItIsMissing) {
+  const std::string missing = files_.path() + "/missing.vmd";
+  Outcome r = runProgram({"--json", missing});
+  ASSERT_EQ(lines(r.out).size(), 1u);
+  const std::string file = Json::parse(lines(r.out)[0])["file"];
+  EXPECT_NE(file, "") << "an unreadable file is still named in its object";
+  EXPECT_NE(file.find("missing.vmd"), std::string::npos) << file;
+}
+
+// ---- alias.ini beside the program ----
+
+TEST_F(Console, AliasFileBesideTheProgram) {
+  // A copy of the program in a folder of its own, so that its alias.ini affects no one else.
+  TempDir program;
+  const std::string copy = program.path() + "/kinetrace";
+  {
+    const std::string bytes = readFile(kBinary);
+    ASSERT_FALSE(bytes.empty());
+    program.write("kinetrace", std::vector<uint8_t>(bytes.begin(), bytes.end()));
+    ASSERT_EQ(chmod(copy.c_str(), 0755), 0);
+  }
+  const std::string file = write("dance.vmd", smallMotion());
+  program.write("alias.ini",
+                {'"',  0xE3, 0x82, 0xBB, 0xE3, 0x83, 0xB3, 0xE3, 0x82, 0xBF, 0xE3, 0x83,
+                 0xBC, '"',  'F',  ' ',  'C',  'e',  'n',  't',  'e',  'r',  '\n'});
+  Outcome r = runProgram({"--print", file}, TO_FILE, nullptr, copy);
+  EXPECT_EQ(r.status, 0);
+  const std::vector<std::string> out = lines(r.out);
+  ASSERT_GE(out.size(), 12u);
+  EXPECT_EQ(out[3], "Source model: ミク ");
+  EXPECT_EQ(out[4], "Target model: VRM model (Lumivane 3.10-3.11) ");
+  EXPECT_EQ(out[6], "Bones: ");
+  EXPECT_EQ(out[7], "  Center  (1 keys) (frame 0 - 0) (|pos|=1) ");
+  EXPECT_EQ(out[10], "Morphing (Expression): ");
+  EXPECT_NE(r.out.find(kOk), std::string::npos) << "the verdict stays Japanese";
+}
