@@ -514,6 +514,22 @@ TEST_F(Listing, AliasedNamesWithStoredNameColours) {
   EXPECT_EQ(gReport.colour[3], YELLOW) << "the colour follows the stored name 左腕";
 }
 
+TEST_F(Listing, PackingCountsTheStoredNameNotTheShownOne) {
+  // Stored names of 3 bytes shown as 15: pieces of 17 bytes, and the 80-column rule adds
+  // the stored length to the open line.
+  addAlias(false, "X", "ABCDEFGHIJKLM", ALIAS_MODE_PART);
+  const char* names[] = {"XAA", "XBB", "XCC", "XDD", "XEE", "XFF"};
+  for (const char* name : names)
+    keyBone(name, 0.0f, 0.2f);
+  runListing(0xFF);
+  std::string joined;
+  for (int i = 0; i < 5; ++i)
+    joined += std::string("  ABCDEFGHIJKLM") + names[i][1] + names[i][2];
+  // 3 + 68 + 2 = 73 lets the fifth name join; 3 + 85 + 2 = 90 puts the sixth on a new line.
+  EXPECT_EQ(boneRows("Morphing (Expression): "),
+            (Rows{"Bones: ", joined, "  ABCDEFGHIJKLMFF", "", ""}));
+}
+
 // ---- Limits of the line store ----
 
 TEST_F(Listing, OverlongAndSurplusLinesStayInTheStore) {
