@@ -36,6 +36,9 @@ FILE* platformFopen(const char* utf8Path, const char* mode);
 
 // 1 when the path names a directory (stat follows links), 0 otherwise.
 int platformIsDirectory(const char* utf8Path);
+// 1 when the path names an entry of any kind (lstat: a link counts even when it leads
+// nowhere), 0 otherwise.
+int platformEntryExists(const char* utf8Path);
 // Calls visit(name, isDirectory, context) for every entry of the directory, "." and ".."
 // included, in the order the system reports them. Returns 0, or -1 when the directory
 // cannot be listed. visit returns 0 to go on, nonzero to stop.

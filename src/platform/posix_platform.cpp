@@ -75,6 +75,11 @@ int platformIsDirectory(const char* utf8Path) {
   return ::stat(utf8Path, &st) == 0 && S_ISDIR(st.st_mode) ? 1 : 0;
 }
 
+int platformEntryExists(const char* utf8Path) {
+  struct stat st;
+  return ::lstat(utf8Path, &st) == 0 ? 1 : 0;
+}
+
 int platformListDirectory(const char* utf8Dir,
                           int (*visit)(const char* name, int isDirectory, void* context),
                           void* context) {

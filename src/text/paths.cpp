@@ -323,9 +323,26 @@ int visitEntry(const char* name, int isDirectory, void* context) {
   return 0;
 }
 
+// A name without wildcards matches only the entry of that very name (the file system is
+// case-sensitive), so a look at that entry gives what listing the directory would, without
+// a stat of every entry: listing made each file of a large folder cost the whole folder.
+int findExactName(const char** result, NameSearch* search, const char* utf8Path, const char* name) {
+  size_t length = std::strlen(name);
+  if (length >= SYSTEM_NAME_SIZE || !platformEntryExists(utf8Path) || platformIsDirectory(utf8Path))
+    return -1;
+  std::memcpy(search->first[0].name, name, length + 1);
+  search->first[0].isDirectory = 0;
+  search->found = 1;
+  *result = search->first[0].name;
+  return 0;
+}
+
 // The stored name of the entry utf8Path names (UTF-8, name only). 0, -1 or -2 as findname.
 int findSystemName(const char** result, NameSearch* search, char* utf8Path) {
   char* slash = std::strrchr(utf8Path, '/');
+  const char* namePart = slash != nullptr ? slash + 1 : utf8Path;
+  if (namePart[0] != '\0' && std::strpbrk(namePart, "*?") == nullptr)
+    return findExactName(result, search, utf8Path, namePart);
   const char* directory = utf8Path;
   char* name = utf8Path;
   if (slash == utf8Path) {
