@@ -1,13 +1,16 @@
 #include "names/builtin_tables.h"
 
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 #include <iterator>
 
 #include "names/namelist.h"
 #include "text/encoding.h"
 #include "text/trace.h"
 
-// Sections: Tables (UTF-8, in registration order), Shift-JIS copies, Registration.
+// Sections: Tables (UTF-8, in registration order), Shift-JIS copies, Registered state,
+// Registration.
 
 namespace {
 
@@ -648,6 +651,56 @@ void emptyList(int list) {
   l.marks[0] = 0;
 }
 
+// ---- Registered state ----
+// Registration starts from emptied lists and reads only constant tables, so its outcome
+// never changes: the lookups run once per process (532 of them, each scanning the entries
+// before it) and later registrations copy what they left. This matters when a run checks
+// a whole folder of motions.
+
+struct RegisteredList {
+  char entries[BUILTIN_BONE_COUNT + 1][NAME_SLOT_SIZE]; // entries 1..count as registered
+  uint8_t literal[BUILTIN_BONE_COUNT + 1];
+  int32_t count;
+  int32_t marks[NAME_MARK_CAPACITY];
+  int32_t markCount;
+};
+
+struct RegisteredState {
+  RegisteredList bones;  // LIST_BONE; set by keepRegistered()
+  RegisteredList morphs; // LIST_MORPH; set by keepRegistered()
+  bool kept;             // set once by keepRegistered(), never cleared: the tables are constant
+};
+RegisteredState gRegistered;
+
+// False when the list grew beyond the room kept (then every registration looks up).
+bool keepList(RegisteredList& kept, int list) {
+  const NameList& l = gNameLists[list];
+  if (l.count > BUILTIN_BONE_COUNT)
+    return false;
+  for (int e = 1; e <= l.count; ++e) {
+    std::memcpy(kept.entries[e], l.entries[e], NAME_SLOT_SIZE);
+    kept.literal[e] = l.literal[e];
+  }
+  kept.count = l.count;
+  std::memcpy(kept.marks, l.marks, sizeof kept.marks);
+  kept.markCount = l.markCount;
+  return true;
+}
+
+void keepRegistered() {
+  gRegistered.kept =
+      keepList(gRegistered.bones, LIST_BONE) && keepList(gRegistered.morphs, LIST_MORPH);
+}
+
+void restoreList(const RegisteredList& kept, int list) {
+  NameList& l = gNameLists[list];
+  std::memcpy(l.entries[1], kept.entries[1], static_cast<size_t>(kept.count) * NAME_SLOT_SIZE);
+  std::memcpy(l.literal + 1, kept.literal + 1, static_cast<size_t>(kept.count));
+  l.count = kept.count;
+  std::memcpy(l.marks, kept.marks, sizeof l.marks);
+  l.markCount = kept.markCount;
+}
+
 } // namespace
 
 // ---- Registration ----
@@ -660,6 +713,11 @@ void registerBuiltinTables() {
   // Entry numbers index the statistics, so they must not depend on what ran before.
   emptyList(LIST_BONE);
   emptyList(LIST_MORPH);
+  if (gRegistered.kept) {
+    restoreList(gRegistered.bones, LIST_BONE);
+    restoreList(gRegistered.morphs, LIST_MORPH);
+    return;
+  }
 
   for (int e = 1; e <= kMainEnd; ++e)
     nameListFindOrAdd(LIST_BONE, bones[e]);
@@ -690,6 +748,7 @@ void registerBuiltinTables() {
       nameListCount(LIST_MORPH) != BUILTIN_MORPH_COUNT)
     trace("builtin tables registered %d bones and %d morphs\n", nameListCount(LIST_BONE),
           nameListCount(LIST_MORPH));
+  keepRegistered();
 }
 
 const char* builtinBoneNameUtf8(int entry) {
