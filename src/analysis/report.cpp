@@ -26,15 +26,18 @@ void reportClear() {
   r.lineCount = 0;
   r.maxLineLength = 0;
   r.openLength = 0;
+  r.openCut = 0;
   r.currentRed = r.currentGreen = r.currentBlue = 255;
 }
 
 void reportAppend(const char* sjisText) {
   ReportLines& r = gReport;
-  if (r.lineCount >= REPORT_LINE_CAPACITY)
-    return; // the store is full: further lines are dropped
-  r.openLength =
-      static_cast<int32_t>(appendString(r.text[r.lineCount], REPORT_LINE_SIZE, sjisText));
+  if (r.lineCount >= REPORT_LINE_CAPACITY || r.openCut)
+    return; // the store is full, or the row was cut: it keeps its start only
+  size_t wanted = static_cast<size_t>(r.openLength) + std::strlen(sjisText);
+  size_t stored = appendString(r.text[r.lineCount], REPORT_LINE_SIZE, sjisText);
+  r.openLength = static_cast<int32_t>(stored);
+  r.openCut = stored < wanted ? 1 : 0;
 }
 
 void reportFinishLine() {
@@ -49,6 +52,7 @@ void reportFinishLine() {
                           static_cast<uint32_t>(r.currentBlue) << 16;
   r.lineCount++;
   r.openLength = 0;
+  r.openCut = 0;
 }
 
 void reportSetColour(int red, int green, int blue) {

@@ -19,7 +19,8 @@ struct ReportLines {
   int32_t lineCount;                                 // finished rows
   int32_t maxLineLength;                             // longest finished row
   int32_t openLength;                                // bytes in the open row so far
-  uint8_t currentRed, currentGreen, currentBlue;     // colour of the next finished row
+  uint8_t openCut; // set when an append did not fit: the open row takes nothing more
+  uint8_t currentRed, currentGreen, currentBlue; // colour of the next finished row
 };
 extern ReportLines gReport;
 
