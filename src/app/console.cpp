@@ -304,13 +304,62 @@ void parseConsoleOptions(int* argc, char** argv, ConsoleOptions* options) {
   *argc = kept;
 }
 
+namespace {
+
+// ---- Batches ----
+// The argument tables hold ARG_MAX_COUNT - 1 arguments in a command line of
+// ARG_LINE_LIMIT characters, enough for a window's dropped files but not for a script
+// that names a whole folder. The console modes therefore hand the files over in batches
+// that fit, each with every option argument, so that no file given is left out.
+
+constexpr int BATCH_FILES = 256;
+constexpr int BATCH_OPTIONS = 64; // option arguments repeated in every batch; more are dropped
+// Argument text per batch: a converted argument is never longer than its UTF-8 form, and
+// quoting adds at most three characters; the rest of the line is left for the program's
+// path and the options.
+constexpr size_t BATCH_TEXT = ARG_LINE_LIMIT / 2;
+
+struct ConsoleBatch {
+  char* argv[ARG_MAX_COUNT + 1]; // argv[0], the options, then the batch's files
+  int argc;                      // set by fillBatch()
+};
+ConsoleBatch gBatch;
+
+bool isOptionText(const char* arg) {
+  return arg[0] == '-';
+}
+
+// Fills gBatch from argv, starting at file argument *next; moves *next past the batch.
+void fillBatch(int argc, char** argv, int* next) {
+  ConsoleBatch& b = gBatch;
+  b.argc = 0;
+  b.argv[b.argc++] = argv[0];
+  for (int k = 1; k < argc && b.argc <= BATCH_OPTIONS; ++k) {
+    if (isOptionText(argv[k]))
+      b.argv[b.argc++] = argv[k];
+  }
+  const int withOptions = b.argc;
+  size_t text = 0;
+  int k = *next;
+  for (; k < argc && b.argc < withOptions + BATCH_FILES; ++k) {
+    if (isOptionText(argv[k]))
+      continue;
+    size_t length = std::strlen(argv[k]) + 3;
+    if (b.argc > withOptions && text + length > BATCH_TEXT)
+      break;
+    text += length;
+    b.argv[b.argc++] = argv[k];
+  }
+  b.argv[b.argc] = nullptr;
+  *next = k;
+}
+
+} // namespace
+
 int runConsole(int argc, char** argv, const ConsoleOptions& options) {
-  loadArguments(argc, argv);
-  startupEnvironment();
-  parseOptions();
   int fileCount = 0;
-  for (int i = 1; i < gArgTable.count && i < ARG_MAX_COUNT; ++i) {
-    if (!isOptionArgument(gArgTable.arg[i]))
+  for (int k = 1; k < argc; ++k) {
+    if (!isOptionText(argv[k]))
       ++fileCount;
   }
   if (fileCount == 0 || (options.mode == CONSOLE_RENDER && fileCount != 1)) {
@@ -323,32 +372,46 @@ int runConsole(int argc, char** argv, const ConsoleOptions& options) {
 
   bool colour = options.mode == CONSOLE_PRINT && useConsoleColour(options.colour);
   int status = 0;
-  for (int i = 1; i < gArgTable.count && i < ARG_MAX_COUNT; ++i) {
-    if (isOptionArgument(gArgTable.arg[i]))
-      continue;
-    takeFileArgument(i);
-    checkMotionFile();
-    // argv still holds the arguments one to one with the tables.
-    const char* shown = i < argc ? argv[i] : gArgTable.arg[i];
-    if (reportReadFailure(shown))
-      status = 2;
-    try {
-      if (options.mode == CONSOLE_PRINT) {
-        printCheckedReport(colour);
-      } else if (options.mode == CONSOLE_JSON) {
-        std::string line = reportJson();
-        line += '\n';
-        std::fwrite(line.data(), 1, line.size(), stdout);
-      } else {
-        int rendered = renderCheckedReport(options.renderPath);
-        if (rendered != 0 && status == 0)
-          status = rendered;
+  for (int next = 1; next < argc;) {
+    fillBatch(argc, argv, &next);
+    ConsoleBatch& b = gBatch;
+    loadArguments(b.argc, b.argv);
+    startupEnvironment();
+    parseOptions();
+    for (int i = 1; i < gArgTable.count && i < ARG_MAX_COUNT; ++i) {
+      if (isOptionArgument(gArgTable.arg[i]))
+        continue;
+      takeFileArgument(i);
+      checkMotionFile();
+      // The batch's argv holds the arguments one to one with the tables.
+      const char* shown = i < b.argc ? b.argv[i] : gArgTable.arg[i];
+      if (reportReadFailure(shown))
+        status = 2;
+      try {
+        if (options.mode == CONSOLE_PRINT) {
+          printCheckedReport(colour);
+        } else if (options.mode == CONSOLE_JSON) {
+          std::string line = reportJson();
+          line += '\n';
+          std::fwrite(line.data(), 1, line.size(), stdout);
+        } else {
+          int rendered = renderCheckedReport(options.renderPath);
+          if (rendered != 0 && status == 0)
+            status = rendered;
+        }
+      } catch (const std::exception& error) {
+        std::fprintf(stderr, "kinetrace: %s: %s\n", shown, error.what());
+        status = 2;
       }
-    } catch (const std::exception& error) {
-      std::fprintf(stderr, "kinetrace: %s: %s\n", shown, error.what());
+      std::fflush(stdout);
+    }
+    // An argument too long for the command line on its own is still not silently lost.
+    for (int k = gArgTable.count; k < b.argc; ++k) {
+      if (isOptionText(b.argv[k]))
+        continue;
+      std::fprintf(stderr, "kinetrace: %s: not checked: the argument is too long\n", b.argv[k]);
       status = 2;
     }
-    std::fflush(stdout);
   }
   return status;
 }

@@ -1,0 +1,92 @@
+// The console modes take any number of files: more than the argument tables hold (a
+// script naming a whole folder) are checked in batches, in order, none left out.
+#include <cstring>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+#include "app/console.h"
+#include "common/vmd_builder.h"
+
+using testing_vmd::sjis;
+using testing_vmd::TempDir;
+using testing_vmd::VmdBuilder;
+
+namespace {
+
+struct Outcome {
+  int status;
+  std::vector<std::string> out; // lines
+  std::string err;
+};
+
+Outcome runWith(std::vector<std::string> args) {
+  args.insert(args.begin(), "kinetrace");
+  std::vector<char*> argv;
+  for (std::string& a : args)
+    argv.push_back(a.data());
+  argv.push_back(nullptr);
+  int argc = static_cast<int>(args.size());
+  ConsoleOptions options;
+  parseConsoleOptions(&argc, argv.data(), &options);
+  testing::internal::CaptureStdout();
+  testing::internal::CaptureStderr();
+  Outcome r;
+  r.status = runConsole(argc, argv.data(), options);
+  const std::string out = testing::internal::GetCapturedStdout();
+  r.err = testing::internal::GetCapturedStderr();
+  for (size_t start = 0; start < out.size();) {
+    size_t end = out.find('\n', start);
+    if (end == std::string::npos)
+      end = out.size();
+    r.out.push_back(out.substr(start, end - start));
+    start = end + 1;
+  }
+  return r;
+}
+
+} // namespace
+
+TEST(ConsoleFileList, MoreFilesThanTheArgumentTablesHoldAreAllChecked) {
+  TempDir dir;
+  VmdBuilder b;
+  b.header(sjis("ミク")).count(1).bone(sjis("センター"), 3, 1, 0, 0, {}).count(0).emptyTail();
+  constexpr int kFiles = 1200; // more than the 510 arguments of one table
+  std::vector<std::string> args = {"--json"};
+  for (int i = 0; i < kFiles; ++i) {
+    char name[32];
+    std::snprintf(name, sizeof name, "f%04d.vmd", i);
+    args.push_back(dir.write(name, b.bytes));
+    if (i == 700)
+      args.push_back(dir.path() + "/missing.vmd");
+  }
+  const Outcome r = runWith(args);
+  EXPECT_EQ(r.status, 2) << "the missing file";
+  ASSERT_EQ(r.out.size(), static_cast<size_t>(kFiles + 1));
+  int outOfPlace = 0;
+  for (int i = 0, line = 0; i < kFiles; ++i, ++line) {
+    if (i == 701)
+      ++line; // the missing file's object
+    char expected[48];
+    std::snprintf(expected, sizeof expected, "{\"file\":\"f%04d.vmd\",\"readResult\":0,", i);
+    outOfPlace += r.out[static_cast<size_t>(line)].rfind(expected, 0) != 0;
+  }
+  EXPECT_EQ(outOfPlace, 0);
+  EXPECT_NE(r.out[701].find("\"readResult\":-1"), std::string::npos);
+  EXPECT_NE(r.err.find("missing.vmd: cannot open"), std::string::npos) << r.err;
+}
+
+TEST(ConsoleFileList, AnArgumentTooLongForTheTablesIsReportedNotDropped) {
+  TempDir dir;
+  VmdBuilder b;
+  b.header().count(0).count(0).emptyTail();
+  const std::string good = dir.write("good.vmd", b.bytes);
+  const std::string huge(70000, 'x');
+  const Outcome r = runWith({"--print", "--color=never", good, huge, good});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find(": not checked: the argument is too long"), std::string::npos) << r.err;
+  size_t reports = 0;
+  for (const std::string& line : r.out)
+    reports += line.rfind("(OK)", 0) == 0;
+  EXPECT_EQ(reports, 2u) << "both copies of the good file are still checked";
+}
