@@ -224,17 +224,39 @@ float leFloat(const unsigned char* p) {
   return value;
 }
 
-// The statistics a read starts from: every slot of both tables, also those no read of
-// this process wrote (the tables are public; about 1 MB, a few hundredths of a millisecond).
+// Slots a read may have written: only these need their start values again. The whole
+// tables count as written before the first read.
+struct DirtyRange {
+  int32_t bones = BONE_STATS_CAPACITY - 1;
+  int32_t morphs = MORPH_STATS_CAPACITY - 1;
+};
+DirtyRange gDirty;
+
+// The statistics a read starts from.
 void resetSummary() {
   MotionSummary& m = gMotion;
   m.modelName[0] = '\0';
-  const BoneStats boneStart = {0, 999999, -1, 0, 0.0f, 0.0f, 0.0f, -1, 0.0f, -1};
-  for (BoneStats& b : m.bones)
-    b = boneStart;
-  const MorphStats morphStart = {0, 999999, -1, 999.9f, -999.9f};
-  for (MorphStats& s : m.morphs)
-    s = morphStart;
+  for (int32_t e = 0; e <= gDirty.bones; ++e) {
+    BoneStats& b = m.bones[e];
+    b.keyCount = 0;
+    b.firstFrame = 999999;
+    b.lastFrame = -1;
+    b.moved = 0;
+    b.maxTranslation = 0.0f;
+    b.maxRotation = 0.0f;
+    b.twistPlusMax = 0.0f;
+    b.twistPlusFrame = -1;
+    b.twistMinusMax = 0.0f;
+    b.twistMinusFrame = -1;
+  }
+  for (int32_t e = 0; e <= gDirty.morphs; ++e) {
+    MorphStats& s = m.morphs[e];
+    s.keyCount = 0;
+    s.firstFrame = 999999;
+    s.lastFrame = -1;
+    s.minWeight = 999.9f;
+    s.maxWeight = -999.9f;
+  }
   m.boneKeyTotal = 0;
   m.morphKeyTotal = 0;
   m.cameraKeyTotal = 0;
@@ -244,6 +266,14 @@ void resetSummary() {
   m.end = MOTION_END_COMPLETE;
   m.endOffset = 0;
   m.openErrno = 0;
+  gDirty.bones = 0;
+  gDirty.morphs = 0;
+}
+
+// Entries of this read lie within the lists' counts.
+void markDirty() {
+  gDirty.bones = nameListCount(LIST_BONE);
+  gDirty.morphs = nameListCount(LIST_MORPH);
 }
 
 // The first key of an entry sets both ends of its frame range.
@@ -545,6 +575,7 @@ int readMotionFile(const char* ansiPath, const char16_t* widePath, int useWide) 
   }
   m.endOffset = rftell();
   rfclose();
+  markDirty();
   return result;
 }
 
