@@ -1,11 +1,21 @@
 # The two commands of README.md:
 #   make run     install what is missing, build, check the sample motion
 #   make check   install what is missing, build, run the whole test suite
+# and for CI (.ci/run):
+#   make asan    the test suite built with AddressSanitizer and UndefinedBehaviorSanitizer
+#   make fuzz    build the fuzz targets with clang and run each for FUZZ_SECONDS
 BUILD ?= build
+ASAN_BUILD ?= build-asan
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
+FUZZ_SECONDS ?= 30
+# A finding stops the test at once (no recovery), with a stack trace.
+SANITIZE = -fsanitize=address,undefined,float-cast-overflow -fno-sanitize-recover=all \
+	-fno-omit-frame-pointer -D_GLIBCXX_ASSERTIONS
+SANITIZE_ENV = ASAN_OPTIONS=detect_leaks=1:check_initialization_order=1:strict_string_checks=1 \
+	UBSAN_OPTIONS=print_stacktrace=1 LSAN_OPTIONS=suppressions=$(CURDIR)/tools/lsan.supp
 
-.PHONY: run check build deps-build deps-test clean
+.PHONY: run check asan fuzz build deps-build deps-test deps-fuzz clean
 
 run: deps-build
 	cmake -S . -B $(BUILD) -DKINETRACE_TESTS=OFF $(CMAKE_FLAGS)
@@ -17,6 +27,15 @@ check: deps-test
 	cmake --build $(BUILD) -j$(JOBS)
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j$(JOBS)
 
+asan: deps-test
+	cmake -S . -B $(ASAN_BUILD) -DKINETRACE_TESTS=ON -DKINETRACE_WERROR=ON \
+		"-DCMAKE_CXX_FLAGS=$(SANITIZE)" "-DCMAKE_EXE_LINKER_FLAGS=$(SANITIZE)" $(CMAKE_FLAGS)
+	cmake --build $(ASAN_BUILD) -j$(JOBS)
+	cd $(ASAN_BUILD) && QT_QPA_PLATFORM=offscreen $(SANITIZE_ENV) ctest --output-on-failure -j$(JOBS)
+
+fuzz: deps-fuzz
+	fuzz/run.sh -t $(FUZZ_SECONDS) -j $(JOBS)
+
 build: deps-build
 	cmake -S . -B $(BUILD) $(CMAKE_FLAGS)
 	cmake --build $(BUILD) -j$(JOBS)
@@ -26,6 +45,9 @@ deps-build:
 
 deps-test:
 	@tools/deps.sh test
+
+deps-fuzz:
+	@tools/deps.sh fuzz
 
 clean:
 	rm -rf $(BUILD)

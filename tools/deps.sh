@@ -2,16 +2,19 @@
 # Installs the Debian packages a job needs, when they are missing.
 #   tools/deps.sh build   what building and running Kinetrace needs
 #   tools/deps.sh test    the above plus the test framework
+#   tools/deps.sh fuzz    the above plus clang and its runtime (libFuzzer, sanitizers)
 # As root it runs apt-get; otherwise it prints the exact apt-get line and fails.
 set -eu
 
 build_packages="cmake make g++ libfreetype-dev qt6-base-dev fonts-vlgothic nlohmann-json3-dev"
 test_packages="$build_packages libgtest-dev fonts-dejavu-core"
+fuzz_packages="$test_packages clang libclang-rt-14-dev"
 
 case "${1:-test}" in
   build) wanted=$build_packages ;;
   test) wanted=$test_packages ;;
-  *) echo "usage: $0 build|test" >&2; exit 2 ;;
+  fuzz) wanted=$fuzz_packages ;;
+  *) echo "usage: $0 build|test|fuzz" >&2; exit 2 ;;
 esac
 [ -n "${KINETRACE_EXTRA_PACKAGES:-}" ] && wanted="$wanted $KINETRACE_EXTRA_PACKAGES"
 
