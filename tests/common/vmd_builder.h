@@ -10,6 +10,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "common/tempdir.h"
 #include "text/encoding.h"
 
 namespace testing_vmd {
@@ -103,35 +104,7 @@ public:
   }
 };
 
-// A temporary folder removed with its files when the object goes away.
-class TempDir {
-public:
-  TempDir() {
-    char pattern[] = "/tmp/kinetrace-test-XXXXXX";
-    char* made = mkdtemp(pattern);
-    path_ = made != nullptr ? made : "/tmp";
-  }
-  ~TempDir() {
-    std::string command = "rm -rf '" + path_ + "'";
-    if (path_ != "/tmp")
-      (void)!std::system(command.c_str());
-  }
-  const std::string& path() const { return path_; }
-  // Writes bytes to name inside the folder and returns the full path.
-  std::string write(const std::string& name, const std::vector<uint8_t>& data) const {
-    std::string full = path_ + "/" + name;
-    FILE* f = std::fopen(full.c_str(), "wb");
-    if (f != nullptr) {
-      if (!data.empty())
-        std::fwrite(data.data(), 1, data.size(), f);
-      std::fclose(f);
-    }
-    return full;
-  }
-
-private:
-  std::string path_;
-};
+using TempDir = test_files::TempDir;
 
 // The program's ANSI form of a UTF-8 file path made by a test (backslash separators).
 inline std::string ansiPathOf(const std::string& utf8Path) {

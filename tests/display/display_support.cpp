@@ -49,24 +49,6 @@ void writeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
             static_cast<std::streamsize>(bytes.size()));
 }
 
-TempFolder::TempFolder() {
-  char pattern[] = "/tmp/kt-display-XXXXXX";
-  const char* made = mkdtemp(pattern);
-  folder_ = made != nullptr ? made : "/tmp";
-}
-
-TempFolder::~TempFolder() {
-  DIR* dir = opendir(folder_.c_str());
-  if (dir == nullptr)
-    return;
-  while (dirent* entry = readdir(dir)) {
-    if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0)
-      unlink(path(entry->d_name).c_str());
-  }
-  closedir(dir);
-  rmdir(folder_.c_str());
-}
-
 namespace {
 
 std::vector<PlatformCall> gCalls;

@@ -2,6 +2,8 @@
 // folder, path forms, a recording platform double and hand-made glyph slots.
 #pragma once
 
+#include "common/tempdir.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -19,17 +21,7 @@ std::vector<uint8_t> readFile(const std::string& path);
 void writeFile(const std::string& path, const std::vector<uint8_t>& bytes);
 
 // A fresh folder under /tmp, removed with its files at destruction.
-class TempFolder {
-public:
-  TempFolder();
-  ~TempFolder();
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
-  std::string path(const std::string& name) const { return folder_ + "/" + name; }
-
-private:
-  std::string folder_;
-};
+using TempFolder = test_files::TempDir;
 
 // Records every call of the display platform interface.
 struct PlatformCall {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "common/tempdir.h"
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
@@ -105,41 +107,19 @@ private:
   int port_ = 0;
 };
 
-// Scratch directory, removed with its contents.
-class ScratchDir {
+// The dialog tests' temporary folder, with the program's path forms of a name in it.
+class ScratchDir : public test_files::TempDir {
 public:
-  ScratchDir() {
-    char pattern[] = "/tmp/kt_qtdlg_XXXXXX";
-    const char* made = mkdtemp(pattern);
-    dir_ = made != nullptr ? made : "";
-  }
-  ~ScratchDir() {
-    if (!dir_.empty())
-      nftw(dir_.c_str(), removeEntry, 16, FTW_DEPTH | FTW_PHYS);
-  }
-  const std::string& dir() const { return dir_; }
-  void file(const std::string& name) const {
-    FILE* f = std::fopen((dir_ + "/" + name).c_str(), "wb");
-    if (f != nullptr)
-      std::fclose(f);
-  }
   std::u16string wide(const std::string& name) const {
     char16_t out[1024];
-    utf8PathToWide(out, 1024, (dir_ + "/" + name).c_str());
+    utf8PathToWide(out, 1024, path(name).c_str());
     return out;
   }
   std::string ansi(const std::string& name) const {
     char out[1024];
-    utf8PathToAnsi(out, sizeof out, (dir_ + "/" + name).c_str());
+    utf8PathToAnsi(out, sizeof out, path(name).c_str());
     return out;
   }
-
-private:
-  static int removeEntry(const char* p, const struct stat*, int, struct FTW*) {
-    std::remove(p);
-    return 0;
-  }
-  std::string dir_;
 };
 
 template <class T>

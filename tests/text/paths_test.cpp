@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "common/tempdir.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -24,27 +26,10 @@ std::u16string u16(const std::string& s) {
   return out;
 }
 
-// Scratch directory for the lookup tests, removed with its contents.
-class ScratchDir {
+// The lookup tests' temporary folder, with the program's path forms of a name in it.
+class ScratchDir : public test_files::TempDir {
 public:
-  ScratchDir() {
-    char pattern[] = "/tmp/kt_paths_XXXXXX";
-    const char* made = mkdtemp(pattern);
-    dir_ = made != nullptr ? made : "";
-  }
-  ~ScratchDir() {
-    if (!dir_.empty())
-      nftw(dir_.c_str(), removeEntry, 16, FTW_DEPTH | FTW_PHYS);
-  }
-  const std::string& dir() const { return dir_; }
-  void file(const std::string& name) const {
-    FILE* f = std::fopen((dir_ + "/" + name).c_str(), "wb");
-    if (f != nullptr)
-      std::fclose(f);
-  }
-  void folder(const std::string& name) const { mkdir((dir_ + "/" + name).c_str(), 0700); }
-  // The program's path form of a UTF-8 name inside the directory.
-  std::string ansi(const std::string& name) const { return backslashed(dir_ + "/" + name); }
+  std::string ansi(const std::string& name) const { return backslashed(path(name)); }
   std::u16string wide(const std::string& name) const { return u16(ansi(name)); }
   static std::string backslashed(std::string s) {
     for (char& c : s)
@@ -52,13 +37,6 @@ public:
         c = '\\';
     return s;
   }
-
-private:
-  static int removeEntry(const char* p, const struct stat*, int, struct FTW*) {
-    std::remove(p);
-    return 0;
-  }
-  std::string dir_;
 };
 
 std::vector<std::string> argsOf(const ArgTable& t) {

@@ -1,0 +1,69 @@
+// A temporary folder under /tmp for tests that need real files, removed with everything in
+// it when the object goes away, with helpers to write files into it.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <ftw.h>
+#include <initializer_list>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace test_files {
+
+class TempDir {
+public:
+  TempDir() {
+    char pattern[] = "/tmp/kinetrace-test-XXXXXX";
+    const char* made = mkdtemp(pattern);
+    dir_ = made != nullptr ? made : "";
+  }
+  ~TempDir() {
+    if (!dir_.empty())
+      nftw(dir_.c_str(), removeEntry, 16, FTW_DEPTH | FTW_PHYS);
+  }
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+
+  bool ok() const { return !dir_.empty(); }
+  // The folder itself (UTF-8), and the UTF-8 path of name inside it.
+  const std::string& path() const { return dir_; }
+  const std::string& dir() const { return dir_; }
+  std::string path(const std::string& name) const { return dir_ + "/" + name; }
+
+  // Writes bytes to name (UTF-8) in the folder and returns the file's UTF-8 path.
+  std::string write(const std::string& name, const void* bytes, size_t count) const {
+    std::string full = path(name);
+    FILE* f = std::fopen(full.c_str(), "wb");
+    if (f != nullptr) {
+      if (count != 0)
+        std::fwrite(bytes, 1, count, f);
+      std::fclose(f);
+    }
+    return full;
+  }
+  std::string write(const std::string& name, const std::vector<uint8_t>& bytes) const {
+    return write(name, bytes.data(), bytes.size());
+  }
+  std::string write(const std::string& name, const std::string& bytes) const {
+    return write(name, bytes.data(), bytes.size());
+  }
+  std::string write(const std::string& name, std::initializer_list<uint8_t> bytes) const {
+    return write(name, std::vector<uint8_t>(bytes));
+  }
+  // An empty file, and a folder.
+  void file(const std::string& name) const { write(name, "", 0); }
+  void folder(const std::string& name) const { mkdir(path(name).c_str(), 0700); }
+
+private:
+  static int removeEntry(const char* p, const struct stat*, int, struct FTW*) {
+    std::remove(p);
+    return 0;
+  }
+  std::string dir_;
+};
+
+} // namespace test_files
