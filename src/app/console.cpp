@@ -1,8 +1,8 @@
 #include "app/console.h"
 
 #include <cerrno>
-#include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -29,7 +29,10 @@
 
 namespace {
 
-using Json = nlohmann::ordered_json;
+// Every number kept is an integer or a 32-bit float: with float as the floating type the
+// dump writes the shortest decimal of the float itself, not of a widened double.
+using Json = nlohmann::basic_json<nlohmann::ordered_map, std::vector, std::string, bool,
+                                  std::int64_t, std::uint64_t, float>;
 
 // ---- Options ----
 
@@ -47,14 +50,11 @@ std::string utf8Of(const char* sjis) {
   return out;
 }
 
-// The shortest decimal that reads back to the same 32-bit value, as a JSON number.
+// A 32-bit value as a JSON number; JSON has no infinity or NaN, so those are null.
 Json floatJson(float value) {
   if (!std::isfinite(value))
     return nullptr;
-  char text[32];
-  auto result = std::to_chars(text, text + sizeof text - 1, value);
-  *result.ptr = '\0';
-  return std::strtod(text, nullptr);
+  return value;
 }
 
 std::string colourHex(uint32_t colour) {

@@ -489,6 +489,20 @@ TEST_F(Console, JsonObjectPerFile) {
   EXPECT_NE(objects[0].find("\"minWeight\":0.3,"), std::string::npos);
 }
 
+// Floats whose widened double has no short decimal: the text must be the float's own.
+TEST_F(Console, JsonFloatsAreTheShortestDecimalOfTheFloat) {
+  VmdBuilder b;
+  b.header().count(1).bone(sjis("センター"), 0, 0.8788493f, 0, 0, {});
+  b.count(2).morph(sjis("あ"), 0, 0.20236817f).morph(sjis("い"), 0, 0.9876915f).emptyTail();
+  Outcome r = runProgram({"--json", write("floats.vmd", b.bytes)});
+  ASSERT_EQ(r.status, 0);
+  for (const char* expected :
+       {"\"maxTranslation\":0.8788493,", "\"minWeight\":0.20236817,", "\"maxWeight\":0.9876915}"})
+    EXPECT_NE(r.out.find(expected), std::string::npos) << expected << " in " << r.out;
+  const Json j = Json::parse(r.out);
+  EXPECT_EQ(j["bones"][0]["maxTranslation"].get<float>(), 0.8788493f);
+}
+
 TEST_F(Console, JsonForSeveralAndUnreadableFiles) {
   VmdBuilder b;
   b.header().count(2).bone(sjis("左腕捩"), 1, {0.5f, 0, 0, 0.8660254f});
