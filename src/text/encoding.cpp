@@ -71,6 +71,8 @@ constexpr CodePageSubstitution kCodePageSubstitutions[] = {
 static_assert(sizeof kCodePageSubstitutions / sizeof kCodePageSubstitutions[0] == 18,
               "the code page exchanges 18 codes");
 
+} // namespace
+
 // The code point a Shift-JIS code is written as in UTF-8, or 0 when it has no substitute.
 uint32_t substituteForSjis(uint32_t code) {
   for (const CodePageSubstitution& s : kCodePageSubstitutions) {
@@ -90,8 +92,6 @@ uint32_t sjisForSubstitute(uint32_t cp) {
   }
   return 0;
 }
-
-} // namespace
 
 int issjislead(unsigned char b) {
   return ((b >= 0x80 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC)) ? -1 : 0;

@@ -70,6 +70,13 @@ int struni2utf8(char* out, const char16_t* in);
 
 // ---- Shift-JIS and UTF-8 (with the 18 code-page substitutions) ----
 
+// The code point the Windows Japanese code page gives a Shift-JIS code where it differs
+// from the table (18 codes), or 0.
+uint32_t substituteForSjis(uint32_t code);
+// The Shift-JIS code the code page reads a code point as where it differs from the table
+// (those 18 code points, and U+301C as 0x8160), or 0.
+uint32_t sjisForSubstitute(uint32_t cp);
+
 // UTF-8 -> Shift-JIS. Characters without a code (all above U+FFFF) write nothing.
 // Output: at most input bytes + 1. Returns 7, or 0 after an error (handled as in
 // strutf82uni).

@@ -100,12 +100,23 @@ uint32_t supplementaryToSjis(uint32_t cp) {
   return 0;
 }
 
-// The ANSI code of cp, or 0 when Shift-JIS cannot hold it in a path. Only codes that convert
-// back to cp count: a single byte below 0x80 never does (0x5C is the separator and 0x7E the
-// tilde, not U+00A5 and U+203E), so no character of a name can turn into one of them.
+// The code point of an ANSI code as the emulated code page 932 gives it: its 18 codes of
+// its own, else the table (0 when unmapped).
+uint32_t ansiCodeToCodePoint(uint32_t code) {
+  uint32_t cp = substituteForSjis(code);
+  return cp != 0 ? cp : sjis2uni(code);
+}
+
+// The ANSI code of cp, or 0 when Shift-JIS cannot hold it in a path. The table's code comes
+// first (≒ stays 0x81E0, which UTF-16 shows too), the code page's own codes after it. Only
+// codes that convert back to cp count, so a path without '?' names the same file both ways:
+// U+301C and U+2014 share codes with U+FF5E and U+2015 and are lost; a single byte below
+// 0x80 never counts (0x5C is the separator and 0x7E the tilde, not U+00A5 and U+203E).
 uint32_t codePointToAnsi(uint32_t cp) {
   uint32_t code = cp < 0x10000 ? uni2sjis(cp) : supplementaryToSjis(cp);
-  if (code == 0 || sjis2uni(code) != cp)
+  if (code == 0 || ansiCodeToCodePoint(code) != cp)
+    code = sjisForSubstitute(cp);
+  if (code == 0 || ansiCodeToCodePoint(code) != cp)
     return 0;
   if (code < 0x100)
     return code >= 0xA1 && code <= 0xDF ? code : 0;
@@ -140,9 +151,9 @@ int ansiPathToUtf8(char* out, size_t outSize, const char* ansiPath) {
         out[0] = '\0';
         return -1;
       }
-      // A pair is one character even where the table gives an ASCII code point (0x815F is
-      // U+005C): it stays a character of the name and never becomes a separator.
-      cp = sjis2uni(static_cast<uint32_t>(b) << 8 | p[1]);
+      // A pair is one character even where the table gives an ASCII code point (0x81B0 is
+      // U+007E): it stays a character of the name and never becomes a separator.
+      cp = ansiCodeToCodePoint(static_cast<uint32_t>(b) << 8 | p[1]);
       p += 2;
     } else {
       cp = sjis2uni(b); // 0xA1-0xDF half-width katakana; 0x80, 0xA0, 0xFD-0xFF unmapped

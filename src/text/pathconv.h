@@ -8,7 +8,9 @@
 // chkqmark detects.
 //
 // ASCII is kept as ASCII both ways (0x5C is the backslash, 0x7E the tilde), single bytes
-// 0xA1-0xDF are half-width katakana, pairs go through the program's tables. A backslash
+// 0xA1-0xDF are half-width katakana, pairs go through the program's tables with the 18
+// code-page substitutions, as code page 932 converts them (so ～ ― ＼ ∥ of a file name
+// keep their codes 0x8160 0x815C 0x815F 0x8161). A backslash
 // inside a Linux file name therefore cannot be expressed; such files are out of reach.
 #pragma once
 

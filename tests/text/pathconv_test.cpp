@@ -57,15 +57,17 @@ TEST(PathConv, AnsiPathsBecomeUtf8WithSlashes) {
       {"half-width kana", "\xB1\xDF", {0, "ｱﾟ"}},
       {"above U+FFFF", "\x87\xA0", {0, "\xF0\xA0\x80\x8B"}}, // U+2000B
       {"pair with ASCII code point stays a character",
-       "a\x81\x5F"
+       "a\x81\xB0"
        "b",
-       {0, "a\\b"}},
+       {0, "a~b"}},
+      {"code page 932 characters", "\x81\x60\x81\x5C\x81\x5F\x81\x61", {0, "～―＼∥"}},
       {"empty", "", {0, ""}},
       {"lone lead byte at the end", "a\x81", {-1, ""}},
       {"0x80 maps to nothing", "\x80", {-1, ""}},
       {"0xA0 maps to nothing", "\xA0", {-1, ""}},
       {"0xFD maps to nothing", "a\xFD", {-1, ""}},
-      {"empty table row", "\x87\x90", {-1, ""}},
+      {"code page 932 fills a table gap", "\x87\x90", {0, "≒"}},
+      {"unmapped pair", "\x81\x7F", {-1, ""}},
       {"second byte out of range", "\x81\x20", {-1, ""}},
   };
   for (const Case& c : cases)
@@ -122,7 +124,10 @@ TEST(PathConv, SystemPathsBecomeAnsiWithQuestionMarksForLostCharacters) {
        "b",
        0, "a?b"},
       {"overline would become a tilde", "\xE2\x80\xBE", 0, "?"},
-      {"not in the table", "\xEF\xBC\xBC", 0, "?"}, // U+FF3C
+      {"code page 932 characters", "～―＼", 0, "\x81\x60\x81\x5C\x81\x5F"},
+      {"the table's code before the code page's", "≒∥", 0, "\x81\xE0\x81\xD2"},
+      // Their table twins would come back as the code page's characters: another file.
+      {"wave dash and em dash are lost", "〜—", 0, "??"},
       {"invalid byte",
        "a\xFF"
        "b",
@@ -173,15 +178,21 @@ TEST(PathConv, SystemPathsBecomeUtf16) {
 }
 
 // Every character of the table survives the way through the file system and back, so a
-// path without '?' in its ANSI form always names the same file as its UTF-16 form.
+// path without '?' in its ANSI form always names the same file as its UTF-16 form. Only
+// the code page's duplicates of table characters (0x8790 and 0x81E0 are both ≒) come back
+// as their twin, which names the same file.
 TEST(PathConv, EveryMappedCodeRoundTrips) {
   int checked = 0;
   std::string failures;
   auto check = [&](const std::string& ansi) {
     char utf8[16];
     char back[16];
+    char again[16];
     if (ansiPathToUtf8(utf8, sizeof utf8, ansi.c_str()) != 0 ||
-        utf8PathToAnsi(back, sizeof back, utf8) != 0 || ansi != back) {
+        utf8PathToAnsi(back, sizeof back, utf8) != 0 ||
+        ansiPathToUtf8(again, sizeof again, back) != 0 || std::strcmp(utf8, again) != 0 ||
+        (ansi != back && substituteForSjis(static_cast<unsigned char>(ansi[0]) << 8 |
+                                           static_cast<unsigned char>(ansi[1])) == 0)) {
       if (failures.size() < 200)
         failures += " " + std::to_string(static_cast<unsigned char>(ansi[0])) + "/" +
                     std::to_string(ansi.size() > 1 ? static_cast<unsigned char>(ansi[1]) : 0);
@@ -194,8 +205,9 @@ TEST(PathConv, EveryMappedCodeRoundTrips) {
     if (lead >= 0xA0 && lead < 0xE0)
       continue;
     for (unsigned second = 0x40; second <= 0xFC; second++) {
-      uint32_t cp = sjis2uni(lead << 8 | second);
-      if (cp == 0 || cp < 0x80) // 0x815F and 0x81B0 hold ASCII code points: no way back
+      uint32_t code = lead << 8 | second;
+      uint32_t cp = substituteForSjis(code) != 0 ? substituteForSjis(code) : sjis2uni(code);
+      if (cp == 0 || cp < 0x80) // 0x81B0 holds an ASCII code point: no way back
         continue;
       check(std::string{static_cast<char>(lead), static_cast<char>(second)});
     }
