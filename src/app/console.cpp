@@ -164,7 +164,8 @@ Json morphJson(int entry) {
 std::string reportJson() {
   const Evaluation& e = gEval;
   Json j;
-  j["file"] = gFile.actualName[0] != '\0' ? utf8Of(gFile.actualName) : [] {
+  // The UTF-16 name is the whole name; the ANSI one may hold '?' for what Shift-JIS lacks.
+  j["file"] = gFile.actualNameW[0] == 0 ? utf8Of(gFile.actualName) : [] {
     char utf8[PATH_SIZE * 3 + 1];
     struni2utf8(utf8, gFile.actualNameW);
     return std::string(utf8);

@@ -544,6 +544,20 @@ TEST_F(Console, JsonFileIsTheActualNameEmptyWhenTheFileIsMissing) {
   EXPECT_NE(r.err.find(missing), std::string::npos) << r.err;
 }
 
+TEST_F(Console, JsonFileKeepsWhatShiftJisCannotHold) {
+  // ～ ― ＼ have code page 932 codes and stay in the report row too; 〜 — 😀 do not.
+  const std::vector<uint8_t> motion = smallMotion();
+  for (const char* name : {"ダンス～―＼.vmd", "波〜線—😀.vmd"}) {
+    Outcome r = runProgram({"--json", write(name, motion)});
+    ASSERT_EQ(r.status, 0) << name;
+    Json j = Json::parse(lines(r.out)[0]);
+    EXPECT_EQ(j["file"], name);
+    EXPECT_EQ(j["readResult"], 0);
+  }
+  Outcome r = runProgram({"--print", "--color=never", files_.path() + "/ダンス～―＼.vmd"});
+  EXPECT_EQ(lines(r.out)[1], "ダンス～―＼.vmd");
+}
+
 // ---- alias.ini beside the program ----
 
 TEST_F(Console, AliasFileBesideTheProgram) {
