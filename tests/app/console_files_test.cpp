@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/console.h"
+#include "common/console_run.h"
 #include "common/vmd_builder.h"
 
 using testing_vmd::sjis;
@@ -22,17 +23,10 @@ struct Outcome {
 
 Outcome runWith(std::vector<std::string> args) {
   args.insert(args.begin(), "kinetrace");
-  std::vector<char*> argv;
-  for (std::string& a : args)
-    argv.push_back(a.data());
-  argv.push_back(nullptr);
-  int argc = static_cast<int>(args.size());
-  ConsoleOptions options;
-  parseConsoleOptions(&argc, argv.data(), &options);
   testing::internal::CaptureStdout();
   testing::internal::CaptureStderr();
   Outcome r;
-  r.status = runConsole(argc, argv.data(), options);
+  r.status = runConsoleWith(args);
   const std::string out = testing::internal::GetCapturedStdout();
   r.err = testing::internal::GetCapturedStderr();
   for (size_t start = 0; start < out.size();) {

@@ -18,6 +18,7 @@
 #include "app/check.h"
 #include "app/console.h"
 #include "app/state.h"
+#include "common/console_run.h"
 #include "common/vmd_builder.h"
 #include "motion/motion.h"
 #include "names/alias.h"
@@ -68,14 +69,7 @@ Outcome runConsoleInChild(std::vector<std::string> args, bool asNobody) {
     close(err[0]);
     if (asNobody && (setgroups(0, nullptr) != 0 || setgid(kNobody) != 0 || setuid(kNobody) != 0))
       _exit(77);
-    std::vector<char*> argv;
-    for (std::string& a : args)
-      argv.push_back(a.data());
-    argv.push_back(nullptr);
-    int argc = static_cast<int>(args.size());
-    ConsoleOptions options;
-    parseConsoleOptions(&argc, argv.data(), &options);
-    const int status = runConsole(argc, argv.data(), options);
+    const int status = runConsoleWith(args);
     fflush(stdout);
     fflush(stderr);
     _exit(status);
@@ -242,15 +236,7 @@ TEST(HostileInput, MoreDistinctNamesThanTheListsHoldThroughTheReport) {
   // Every name that got an entry is counted and listed in the JSON report.
   testing::internal::CaptureStdout();
   testing::internal::CaptureStderr();
-  std::vector<std::string> args = {"kinetrace", "--json", motion};
-  std::vector<char*> argv;
-  for (std::string& a : args)
-    argv.push_back(a.data());
-  argv.push_back(nullptr);
-  int argc = static_cast<int>(args.size());
-  ConsoleOptions options;
-  parseConsoleOptions(&argc, argv.data(), &options);
-  const int status = runConsole(argc, argv.data(), options);
+  const int status = runConsoleWith({"kinetrace", "--json", motion});
   const std::string out = testing::internal::GetCapturedStdout();
   testing::internal::GetCapturedStderr();
   EXPECT_EQ(status, 0);
