@@ -103,26 +103,39 @@ void drawReport(const char* actualName, const char16_t* actualNameW) {
   }
 }
 
-int renderReportToBmp(const char* bmpAnsiPath, const char* fontAnsiPath,
-                      const char16_t* fontWidePath, const char* actualName,
-                      const char16_t* actualNameW) {
-  if (gViewWindow.state != 0)
-    return RENDER_WINDOW_LIVE;
+int loadReportFont(const char* ansiPath, const char16_t* widePath,
+                   void (*pause)(int milliseconds)) {
+  constexpr int SETTLE_MS = 50; // between finding the font file and loading it
   int loaded;
-  if (fontAnsiPath != nullptr && fontAnsiPath[0] != 0 && rftryopen(fontAnsiPath) == 0) {
+  if (ansiPath != nullptr && ansiPath[0] != 0 && rftryopen(ansiPath) == 0) {
     rfclose();
-    loaded = glyphLoadFont(fontAnsiPath, 0.0f, FONT_HEIGHT_POINTS);
-  } else if (fontWidePath != nullptr && fontWidePath[0] != 0 && rftryopenW(fontWidePath) == 0) {
+    if (pause != nullptr)
+      pause(SETTLE_MS);
+    loaded = glyphLoadFont(ansiPath, 0.0f, FONT_HEIGHT_POINTS);
+  } else if (widePath != nullptr && widePath[0] != 0 && rftryopenW(widePath) == 0) {
     rfclose();
-    loaded = glyphLoadFontW(fontWidePath, 0.0f, FONT_HEIGHT_POINTS);
+    if (pause != nullptr)
+      pause(SETTLE_MS);
+    loaded = glyphLoadFontW(widePath, 0.0f, FONT_HEIGHT_POINTS);
   } else {
-    trace("render: the font file is missing\n");
+    trace("report: the font file is missing\n");
     return RENDER_FONT_MISSING;
   }
   if (loaded != GLYPH_LOAD_OK) {
     glyphUnloadFont();
     return RENDER_FONT_UNUSABLE;
   }
+  return GLYPH_LOAD_OK;
+}
+
+int renderReportToBmp(const char* bmpAnsiPath, const char* fontAnsiPath,
+                      const char16_t* fontWidePath, const char* actualName,
+                      const char16_t* actualNameW) {
+  if (gViewWindow.state != 0)
+    return RENDER_WINDOW_LIVE;
+  int loaded = loadReportFont(fontAnsiPath, fontWidePath, nullptr);
+  if (loaded != GLYPH_LOAD_OK)
+    return loaded;
   surfaceSetBackground(0, 0, 0);
   int width, height;
   reportSurfaceSize(&width, &height);

@@ -24,6 +24,12 @@ void reportSurfaceSize(int* width, int* height);
 // null or empty.
 void drawReport(const char* actualName, const char16_t* actualNameW);
 
+// Loads the report font at 16 points: by ansiPath when that file opens, else by widePath
+// (either may be null). pause, when not null, is called with 50 between finding the file
+// and loading it. Returns GLYPH_LOAD_OK, RENDER_FONT_MISSING, or RENDER_FONT_UNUSABLE (no
+// face is then loaded).
+int loadReportFont(const char* ansiPath, const char16_t* widePath, void (*pause)(int milliseconds));
+
 // Console rendering: loads the font (by fontAnsiPath when it opens, else by fontWidePath;
 // either may be null) at 16 points, sizes the surface to the report, draws it on black as
 // the window would hold it and writes it to bmpAnsiPath. Returns the CAPTURE_* result of

@@ -1,6 +1,7 @@
 #include "display/surface.h"
 
 #include "display/glyph.h"
+#include "platform/posix.h"
 #include "text/trace.h"
 
 #include <cstdlib>
@@ -96,12 +97,46 @@ void displaySetPlatform(const DisplayPlatform* platform) {
   gSurface.platform = platform;
 }
 
+const DisplayPlatform* displayPlatform() {
+  return gSurface.platform;
+}
+
 void displayDispatchMessages() {
   if (gSurface.platform != nullptr && gSurface.platform->dispatchMessages != nullptr)
     gSurface.platform->dispatchMessages();
 }
 
+void displayPause(int milliseconds) {
+  if (gSurface.platform != nullptr && gSurface.platform->waitForEvent != nullptr)
+    gSurface.platform->waitForEvent(milliseconds);
+  else
+    platformSleepMs(milliseconds);
+}
+
 // ---- Pages ----
+
+namespace {
+
+// Allocates page index of the surface size, filled with the background. 0, or -1.
+int allocatePage(int index) {
+  SurfacePage& page = gViewWindow.pages[index];
+  const int width = gViewWindow.surfaceWidth;
+  const int height = gViewWindow.surfaceHeight;
+  size_t stride = static_cast<size_t>(width) * 3;
+  page.pixels = static_cast<uint8_t*>(std::malloc(stride * static_cast<size_t>(height)));
+  if (page.pixels == nullptr) {
+    trace("surface: page %d of %d x %d could not be allocated\n", index, width, height);
+    return -1;
+  }
+  page.width = width;
+  page.height = height;
+  page.stride = static_cast<int32_t>(stride);
+  fillPage(page, 0, 0, width, height, gSurface.backgroundRed, gSurface.backgroundGreen,
+           gSurface.backgroundBlue);
+  return 0;
+}
+
+} // namespace
 
 int surfaceCreatePages(int width, int height, int pageCount) {
   surfaceDestroyPages();
@@ -116,22 +151,19 @@ int surfaceCreatePages(int width, int height, int pageCount) {
   gViewWindow.pageCount = count;
   gViewWindow.drawPage = 0;
   gViewWindow.displayPage = 0;
-  for (int i = 0; i < count; ++i) {
-    SurfacePage& page = gViewWindow.pages[i];
-    size_t stride = static_cast<size_t>(width) * 3;
-    page.pixels = static_cast<uint8_t*>(std::malloc(stride * static_cast<size_t>(height)));
-    if (page.pixels == nullptr) {
-      trace("surface: page %d of %d x %d could not be allocated\n", i, width, height);
+  for (int i = 0; i < count; ++i)
+    if (allocatePage(i) != 0)
       result = -1;
-      continue;
-    }
-    page.width = width;
-    page.height = height;
-    page.stride = static_cast<int32_t>(stride);
-    fillPage(page, 0, 0, width, height, gSurface.backgroundRed, gSurface.backgroundGreen,
-             gSurface.backgroundBlue);
-  }
   return result;
+}
+
+int surfaceAddSecondPage() {
+  if (gViewWindow.pageCount == 2)
+    return 0;
+  if (gViewWindow.pageCount != 1 || gViewWindow.surfaceWidth < 1)
+    return -1;
+  gViewWindow.pageCount = 2;
+  return allocatePage(1);
 }
 
 void surfaceDestroyPages() {

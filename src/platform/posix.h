@@ -53,6 +53,9 @@ int platformCurrentDirectory(char* out, size_t size);
 // The absolute path of the running executable (/proc/self/exe). Returns 0, or -1.
 int platformExecutablePath(char* out, size_t size);
 void platformSleepMs(int milliseconds);
+// Discards typed input not yet read from standard input when it is a terminal
+// (tcflush); does nothing otherwise.
+void platformFlushConsoleInput();
 
 // ---- Language and code pages ----
 

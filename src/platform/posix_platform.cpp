@@ -6,6 +6,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <termios.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -125,6 +126,11 @@ void platformSleepMs(int milliseconds) {
   ts.tv_nsec = static_cast<long>(milliseconds % 1000) * 1000000L;
   while (::nanosleep(&ts, &ts) != 0 && errno == EINTR) {
   }
+}
+
+void platformFlushConsoleInput() {
+  if (::isatty(STDIN_FILENO))
+    ::tcflush(STDIN_FILENO, TCIFLUSH);
 }
 
 // ---- Language and code pages ----

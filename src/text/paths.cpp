@@ -75,6 +75,36 @@ int unicat(char16_t* dst, const char16_t* src) {
   return unicpy(dst + length(dst), src);
 }
 
+int catpath(char* out, size_t outSize, const char* dir, const char* name) {
+  const size_t dirLength = std::strlen(dir);
+  const size_t nameLength = std::strlen(name);
+  if (dirLength + nameLength >= outSize) {
+    if (outSize > 0)
+      out[0] = '\0';
+    return -1;
+  }
+  std::memmove(out, dir, dirLength);
+  std::memcpy(out + dirLength, name, nameLength + 1);
+  return 0;
+}
+
+int catpathW(char16_t* out, size_t outUnits, const char16_t* dir, const char* name) {
+  size_t dirLength = 0;
+  while (dir[dirLength] != 0 && dirLength < outUnits)
+    dirLength++;
+  const size_t nameLength = std::strlen(name);
+  if (dirLength + nameLength >= outUnits) {
+    if (outUnits > 0)
+      out[0] = 0;
+    return -1;
+  }
+  for (size_t i = 0; i < dirLength; ++i)
+    out[i] = dir[i];
+  for (size_t i = 0; i <= nameLength; ++i)
+    out[dirLength + i] = static_cast<unsigned char>(name[i]);
+  return 0;
+}
+
 // ---- Comparison ----
 
 namespace {

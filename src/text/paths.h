@@ -58,6 +58,12 @@ int cutdirsepW(char16_t* path);
 // field 0. Returns 0, or -1 with an empty out when the list has fewer than n + 1 fields.
 int getfield(char* out, const char* s, int n);
 
+// Directory (ending in its separator, or empty) followed by an ASCII file name, as the
+// path of a file beside the program. Returns 0; -1 with an empty out when the whole path
+// does not fit in outSize characters with its terminator.
+int catpath(char* out, size_t outSize, const char* dir, const char* name);
+int catpathW(char16_t* out, size_t outUnits, const char16_t* dir, const char* name);
+
 // ---- File lookup ----
 
 // The name of the entry that path names, as the directory stores it (name only). The

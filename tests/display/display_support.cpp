@@ -66,8 +66,16 @@ void recordDispatch() {
   gCalls.push_back({'d', 0, 0, 0, 0});
 }
 
-const DisplayPlatform kRecordingPlatform = {recordInvalidate, recordScrollBy, recordScrollPosition,
-                                            recordDispatch};
+DisplayPlatform recordingPlatform() {
+  DisplayPlatform p{};
+  p.invalidate = recordInvalidate;
+  p.scrollBy = recordScrollBy;
+  p.setScrollPosition = recordScrollPosition;
+  p.dispatchMessages = recordDispatch;
+  return p;
+}
+
+const DisplayPlatform kRecordingPlatform = recordingPlatform();
 
 } // namespace
 

@@ -1,0 +1,48 @@
+#include "display/drop.h"
+
+#include "display/surface.h"
+#include "text/paths.h"
+#include "text/trace.h"
+
+void dropClear() {
+  ViewWindow& v = gViewWindow;
+  v.dropped = 0;
+  v.droppedPathW[0] = 0;
+  v.droppedPath[0] = '\0';
+}
+
+void dropTakeFiles(void* drop) {
+  ViewWindow& v = gViewWindow;
+  const DisplayPlatform* p = displayPlatform();
+  if (p == nullptr || p->dragQueryFileW == nullptr || p->dragQueryFile == nullptr)
+    return;
+  if (p->dragQueryPoint != nullptr) {
+    p->dragQueryPoint(drop, &v.dropX, &v.dropY);
+    v.dropSurfaceX = v.dropX + v.horizontalPosition;
+    v.dropSurfaceY = v.dropY + v.verticalPosition;
+  }
+  const int count = p->dragQueryFileW(drop, -1, nullptr, 0);
+  for (int i = 0; i < count; ++i) {
+    char16_t wide[VIEW_PATH_SIZE];
+    char ansi[VIEW_PATH_SIZE];
+    const int wideLength = p->dragQueryFileW(drop, i, wide, VIEW_PATH_SIZE);
+    const int ansiLength = p->dragQueryFile(drop, i, ansi, VIEW_PATH_SIZE);
+    // Both forms or neither: the two argument lists must stay aligned by index.
+    if (wideLength <= 0 || wideLength >= VIEW_PATH_SIZE || ansiLength <= 0 ||
+        ansiLength >= VIEW_PATH_SIZE) {
+      trace("drop: name %d skipped (%d units, %d bytes)\n", i, wideLength, ansiLength);
+      continue;
+    }
+    if (i == 0) {
+      unicpy(v.droppedPathW, wide);
+      for (int k = 0; k <= ansiLength; ++k)
+        v.droppedPath[k] = ansi[k];
+    } else {
+      addargW(&gArgTableW, wide);
+      addarg(&gArgTable, ansi);
+    }
+    v.dropped = 0xFF;
+  }
+  if (p->dragFinish != nullptr)
+    p->dragFinish(drop);
+}
