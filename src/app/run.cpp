@@ -1,12 +1,14 @@
 #include "app/run.h"
 
+#include <cstdio>
 #include <cstdlib>
 
 #include "analysis/report.h"
 #include "app/check.h"
-#include "app/console.h"
 #include "app/startup.h"
 #include "app/state.h"
+#include "display/surface.h"
+#include "display/viewer.h"
 #include "platform/posix.h"
 #include "text/dialogs.h"
 #include "text/encoding.h"
@@ -18,33 +20,38 @@
 #include "text/trace.h"
 
 // ---- Index ----
-// Console display, hooks, extension check, open dialog, one file, the whole run.
+// Window display, hooks, extension check, open dialog, one file, the whole run.
 
 namespace {
 
-// ---- Console display ----
-// Until a window display is installed, a report goes to standard output as the lines the
-// window would show, and the verdict follows it.
+// ---- Window display ----
+// The report window, fed with the start-up and per-file state.
 
-int consolePrepare() {
-  return 0;
+int windowPrepare() {
+  if (displayPlatform() == nullptr) {
+    std::fputs("kinetrace: this build has no report window; use --print or --json for a "
+               "console report\n",
+               stderr);
+    std::exit(1);
+  }
+  return viewerPrepare(gStartup.programDir, gStartup.programDirW);
 }
 
-int consoleRunViewer() {
-  printCheckedReport(useConsoleColour(COLOUR_AUTO));
-  return VIEWER_DISMISSED;
+int windowRunViewer() {
+  return viewerRun(gFile.actualName, gFile.actualNameW);
 }
 
-int consoleFontMissing() {
-  return 0;
+void windowShutdown() {
+  // Nothing was shown when no file got a turn (a declined first file).
+  if (gViewWindow.state != 0)
+    viewerShutdown();
 }
-void consoleShutdown() {}
 
-const DisplayHandover kConsoleDisplay = {consolePrepare, consoleRunViewer, consoleFontMissing,
-                                         consoleShutdown};
+const DisplayHandover kWindowDisplay = {windowPrepare, windowRunViewer, viewerFontMissing,
+                                        windowShutdown};
 
 struct RunHooks {
-  const DisplayHandover* display = &kConsoleDisplay; // set by setDisplayHandover
+  const DisplayHandover* display = &kWindowDisplay;  // set by setDisplayHandover
   void (*pause)(int milliseconds) = platformSleepMs; // set by setRunPause
 };
 RunHooks gRunHooks;
@@ -117,7 +124,7 @@ int argumentCount() {
 } // namespace
 
 void setDisplayHandover(const DisplayHandover* display) {
-  gRunHooks.display = display != nullptr ? display : &kConsoleDisplay;
+  gRunHooks.display = display != nullptr ? display : &kWindowDisplay;
 }
 
 void setRunPause(void (*pause)(int milliseconds)) {

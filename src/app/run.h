@@ -4,15 +4,14 @@
 // whole sequence runs without a window system in tests.
 #pragma once
 
-// Results of DisplayHandover::runViewer.
-constexpr int VIEWER_DISMISSED = 0; // the user closed the report (Escape, Q, close button)
-constexpr int VIEWER_DROPPED = 1;   // files were dropped; they are already in the arg lists
+#include "display/viewer.h" // VIEWER_DISMISSED, VIEWER_DROPPED
 
 struct DisplayHandover {
   // Prepares the display for the current report (colours, font, cursors). Returns 0, or
   // nonzero when the cursor table cannot be loaded (the process then ends with status 1).
   int (*prepare)();
-  // Shows the report until the user dismisses it or drops files (VIEWER_*).
+  // Shows the report until the user dismisses it or drops files (VIEWER_* of
+  // display/viewer.h).
   int (*runViewer)();
   // Nonzero when the last prepare found no font file: the report could not be drawn.
   int (*fontMissing)();
@@ -20,8 +19,8 @@ struct DisplayHandover {
   void (*shutdown)();
 };
 
-// Installs the display; nullptr restores the console display (the report on standard
-// output), which the program uses until a window display is installed.
+// Installs the display; nullptr restores the report window (display/viewer.h), which
+// needs a window platform installed (displaySetPlatform) to show anything.
 void setDisplayHandover(const DisplayHandover* display);
 
 // Pauses of the sequence go through here (tests replace it to run at full speed).

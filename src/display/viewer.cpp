@@ -1,0 +1,224 @@
+#include "display/viewer.h"
+
+#include "display/capture.h"
+#include "display/cursors.h"
+#include "display/drop.h"
+#include "display/glyph.h"
+#include "display/report_draw.h"
+#include "display/surface.h"
+#include "display/window.h"
+#include "text/files.h"
+#include "text/paths.h"
+#include "text/strings.h"
+#include "text/trace.h"
+
+ViewerState gViewer;
+
+namespace {
+
+const char kTitle[] = "Kinetrace "; // the program's name and one blank
+const char kFontName[] = "mplus-2m-regular.ttf";
+constexpr int SHUTDOWN_SETTLE_MS = 200;
+constexpr int PATH_UNITS = 260;
+
+bool endsRun(int code) {
+  return code == 0x51 || code == 0x71 || code == VIEWER_CODE_QUIT || code == 0x11;
+}
+
+bool startsPass(int code) {
+  switch (code) {
+  case 0x20:
+  case VIEWER_CODE_PAN:
+  case 0x0D:
+  case 0x52:
+  case 0x72:
+  case 0x43:
+  case 0x63:
+    return true;
+  default:
+    break;
+  }
+  if (code >= 0x08 && code <= 0x0C)
+    return true;
+  const int key = code & 0xFF;
+  const int modifier = code & ~0xFF;
+  return key >= VIRTUAL_KEY_LEFT && key <= VIRTUAL_KEY_DOWN && modifier >= 0x100 &&
+         modifier <= 0x400;
+}
+
+bool panPending() {
+  const ViewWindow& v = gViewWindow;
+  return (v.leftUpEvent != 0 && v.leftPressed == 0) || v.draggedEvent != 0;
+}
+
+// Polls the window until it has something for the viewer. The first dropped file joins
+// the argument lists here, behind the others of its drop.
+int wait() {
+  ViewWindow& v = gViewWindow;
+  for (;;) {
+    int code = 0;
+    if (v.closed != 0)
+      code = 0x1B;
+    displayDispatchMessages();
+    if (windowPeekEvent() != 0) {
+      code = windowTakeEvent();
+      if (code >= 0x1000) // mouse buttons
+        code = 0;
+    }
+    if (panPending())
+      code = VIEWER_CODE_PAN;
+    if (v.dropped != 0) {
+      code = VIEWER_CODE_DROPPED;
+      addargW(&gArgTableW, v.droppedPathW);
+      addarg(&gArgTable, v.droppedPath);
+    }
+    if (code != 0)
+      return code;
+    displayPause(VIEWER_POLL_MS);
+  }
+}
+
+// Takes the code of the last input; returns when the run ends (running cleared) or a new
+// pass is due.
+void decide(int code) {
+  ViewerState& s = gViewer;
+  for (;;) {
+    if (code == 0x53 || code == 0x73)
+      code = viewerCapture();
+    if (panPending())
+      code = VIEWER_CODE_PAN;
+    if (gViewWindow.dropped != 0)
+      code = VIEWER_CODE_DROPPED;
+    if (code == 0x1B)
+      code = VIEWER_CODE_QUIT;
+    if (s.fontMissing != 0)
+      code = 0x51;
+    if (endsRun(code)) {
+      s.running = 0;
+      s.code = code;
+      return;
+    }
+    if (startsPass(code))
+      return;
+    code = wait();
+    displayDispatchMessages();
+    windowTakeEvent();
+    windowTakeLeftReleased();
+    if (code == 0x1B || code == 0x51 || code == 0x71 || code == 0x11 ||
+        code == VIEWER_CODE_DROPPED) {
+      s.running = 0;
+      s.code = code;
+      return;
+    }
+  }
+}
+
+void pass(const char* actualName, const char16_t* actualNameW) {
+  ViewerState& s = gViewer;
+  ViewWindow& v = gViewWindow;
+  const int leftUp = windowTakeLeftUp();
+  const int dragged = windowTakeDragged();
+  const int leftDown = windowTakeLeftDown();
+  windowTakeResized();
+  int width, height;
+  reportSurfaceSize(&width, &height);
+  if (v.state == 0) {
+    if (windowCreate(width, height, 1, kTitle) != 0) {
+      // Nothing to show the report in: end the run rather than wait for input that
+      // cannot come.
+      trace("viewer: the report window could not be made\n");
+      s.running = 0;
+      s.code = VIEWER_CODE_QUIT;
+      return;
+    }
+  } else if (v.surfaceWidth != width || v.surfaceHeight != height) {
+    windowResize(width, height, 1, kTitle);
+  }
+  windowSetHeldCursor(CURSOR_HAND);
+  windowSetCursor(CURSOR_ARROW);
+  windowSetTitle(kTitle);
+  windowDropTopmost();
+  if (leftDown != 0) {
+    s.pressHorizontal = v.horizontalPosition;
+    s.pressVertical = v.verticalPosition;
+  }
+  if (leftUp != 0 || dragged != 0) {
+    // The report follows the mouse while the left button is held.
+    surfaceScrollHorizontalTo(s.pressHorizontal - (v.dragX - v.pressX));
+    surfaceScrollVerticalTo(s.pressVertical - (v.dragY - v.pressY));
+  }
+  if (s.drawn == 0) {
+    drawReport(actualName, actualNameW);
+    // Nothing else is drawn in this run; a face loaded by its UTF-16 path would otherwise
+    // keep the byte reader that the capture and the next file need.
+    glyphUnloadFont();
+    s.drawn = 1;
+  }
+  decide(0);
+}
+
+} // namespace
+
+int viewerPrepare(const char* programDir, const char16_t* programDirW) {
+  ViewerState& s = gViewer;
+  s.programDir = programDir;
+  s.programDirW = programDirW;
+  surfaceSetBackground(0, 0, 0);
+  const DisplayPlatform* p = displayPlatform();
+  const uint32_t text = p != nullptr && p->windowTextColour != nullptr ? p->windowTextColour() : 0;
+  surfaceSetForeground(text & 0xFF, text >> 8 & 0xFF, text >> 16 & 0xFF);
+  char font[PATH_UNITS];
+  char16_t fontW[PATH_UNITS];
+  catpath(font, sizeof font, programDir, kFontName);
+  catpathW(fontW, PATH_UNITS, programDirW, kFontName);
+  // A font that opens but cannot be used hides the report as surely as a missing one:
+  // the verdict then goes to the message box.
+  s.fontMissing = loadReportFont(font, fontW, displayPause) == GLYPH_LOAD_OK ? 0 : 0xFF;
+  return cursorsLoad() == 0 ? 0 : -1;
+}
+
+int viewerRun(const char* actualName, const char16_t* actualNameW) {
+  ViewerState& s = gViewer;
+  s.drawn = 0;
+  s.running = 1;
+  s.code = 0;
+  gViewWindow.dropped = 0;
+  // The close button ends this report only, as Escape does.
+  gViewWindow.closed = 0;
+  while (s.running != 0)
+    pass(actualName, actualNameW);
+  return s.code == VIEWER_CODE_DROPPED ? VIEWER_DROPPED : VIEWER_DISMISSED;
+}
+
+int viewerFontMissing() {
+  return gViewer.fontMissing != 0 ? 1 : 0;
+}
+
+void viewerShutdown() {
+  displayDispatchMessages();
+  windowTakeEvent();
+  windowTakeLeftReleased();
+  windowDestroy();
+  displayDispatchMessages();
+  displayPause(SHUTDOWN_SETTLE_MS);
+  displayDispatchMessages();
+}
+
+int viewerCapture() {
+  const ViewerState& s = gViewer;
+  const char* dir = s.programDir != nullptr ? s.programDir : "";
+  const char16_t* dirW = s.programDirW != nullptr ? s.programDirW : u"";
+  for (int n = 1; n <= VIEWER_CAPTURE_LIMIT; ++n) {
+    char name[24];
+    formatString(name, sizeof name, "cap(%d).bmp", n);
+    char path[PATH_UNITS];
+    char16_t pathW[PATH_UNITS];
+    catpath(path, sizeof path, dir, name);
+    catpathW(pathW, PATH_UNITS, dirW, name);
+    if (rftryopen(path) != 0 && rftryopenW(pathW) != 0)
+      return captureToBmp(path);
+    rfclose();
+  }
+  trace("viewer: cap(1) to cap(%d) exist; nothing captured\n", VIEWER_CAPTURE_LIMIT);
+  return VIEWER_CAPTURES_TAKEN;
+}
