@@ -5,6 +5,7 @@
 #include "app/run.h"
 #include "app/version.h"
 #include "platform/qt_dialogs.h"
+#include "platform/qt_window.h"
 
 int main(int argc, char** argv) {
   ConsoleOptions options;
@@ -24,7 +25,9 @@ int main(int argc, char** argv) {
   }
   if (options.mode != CONSOLE_NONE)
     return runConsole(argc, argv, options);
-  // The window program asks its questions in Qt dialogs, started only when one is needed.
+  // The window program shows its reports and asks its questions through Qt, started only
+  // when a window or dialog is needed.
   qtInstallDialogs();
+  qtInstallWindow();
   return runAll(argc, argv);
 }
