@@ -119,12 +119,14 @@ public:
 
   void sendSize() { send(WINDOW_MSG_SIZE, 0, viewport()->width(), viewport()->height()); }
 
-  // The maximum size the procedure asks for.
+  // The maximum size the procedure asks for, plus the bars: a user can then drag the
+  // window just far enough for it to snap back to that size without bars.
   void applyMaximumSize() {
     WindowMessage message = {WINDOW_MSG_GET_MIN_MAX_INFO, 0, 0, 0, 0, 0, nullptr};
     send(message);
+    const int bars = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
     if (message.width > 0 && message.height > 0)
-      setMaximumSize(message.width, message.height);
+      setMaximumSize(message.width + bars, message.height + bars);
   }
 
   void resizeOurselves(int width, int height) {
