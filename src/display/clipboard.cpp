@@ -54,22 +54,15 @@ void clipboardCopyPosition(int x, int y, int keyState) {
   if (p->clipboardEmpty != nullptr)
     p->clipboardEmpty();
   platformSleepMs(CLIPBOARD_SETTLE_MS);
-  clipboardRelease();
   char* block = static_cast<char*>(std::malloc(length + 1));
   if (block == nullptr) {
     trace("clipboard: no memory for the text\n");
     return;
   }
   std::memcpy(block, text, length + 1);
-  gViewWindow.clipboardBlock = block;
   platformSleepMs(CLIPBOARD_SETTLE_MS);
-  if (p->clipboardSetText(block) == 0)
-    gViewWindow.clipboardBlock = nullptr; // the clipboard owns it now
-  else
-    clipboardRelease();
-}
-
-void clipboardRelease() {
-  std::free(gViewWindow.clipboardBlock);
-  gViewWindow.clipboardBlock = nullptr;
+  // Kept out of the window's record during the hand-over: a release message the platform
+  // sends meanwhile must not free what the clipboard is taking.
+  if (p->clipboardSetText(block) != 0)
+    std::free(block);
 }

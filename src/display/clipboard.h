@@ -9,8 +9,7 @@
 // on the current surface; Ctrl is tested after Shift, so Ctrl wins. Writes at most size
 // bytes including the terminator. Returns the text's length.
 size_t clipboardText(char* out, size_t size, int x, int y, int keyState);
-// Builds the text and places it on the clipboard through the platform. Failures are
-// silent: the clipboard keeps what it had or stays empty.
+// Builds the text and places it on the clipboard through the platform. The text is the
+// clipboard's from the moment it takes it, so nothing stays to be released later.
+// Failures are silent: the clipboard keeps what it had or stays empty.
 void clipboardCopyPosition(int x, int y, int keyState);
-// Frees a prepared text that the clipboard has not taken, if any.
-void clipboardRelease();

@@ -224,8 +224,7 @@ struct ViewWindow {
   // ---- Cursors (indices into the cursor table) ----
   int32_t normalCursor; // shown while idle (0, the arrow)
   int32_t heldCursor;   // shown while the left button is held (8, the hand)
-  // ---- Clipboard and dropped files (display/clipboard.h, display/drop.h) ----
-  char* clipboardBlock;                  // text prepared for the clipboard and still ours, or null
+  // ---- Dropped files (display/drop.h) ----
   uint8_t dropped;                       // files were dropped; cleared when the viewer starts a run
   char16_t droppedPathW[VIEW_PATH_SIZE]; // the first dropped file
   char droppedPath[VIEW_PATH_SIZE];

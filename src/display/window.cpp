@@ -502,8 +502,7 @@ int windowProcedure(WindowMessage* message) {
   case WINDOW_MSG_DROP_FILES:
     dropTakeFiles(m.drop);
     return WINDOW_HANDLED;
-  case WINDOW_MSG_DESTROY_CLIPBOARD:
-    clipboardRelease();
+  case WINDOW_MSG_DESTROY_CLIPBOARD: // the clipboard's text was never ours to free
     return WINDOW_HANDLED;
   default:
     return WINDOW_DEFAULT;
@@ -621,7 +620,6 @@ int windowDestroy() {
     p->dragAcceptFiles(0);
   v.state = 1;
   surfaceDestroyPages();
-  clipboardRelease();
   setDialogOwner(nullptr);
   if (p != nullptr && p->destroyWindow != nullptr)
     p->destroyWindow();

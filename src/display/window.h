@@ -164,7 +164,7 @@ int windowResize(int width, int height, int pageCount, const char* title);
 // Adds a second page of the surface size. Returns 0 (added, or two exist already), 1
 // without a window, 2 when the window has no page yet.
 int windowAddSecondPage();
-// Frees the pages and any clipboard text still held, and destroys the window. Returns 0;
+// Frees the pages and destroys the window. Returns 0;
 // 1 without a window.
 int windowDestroy();
 // Sets the title when text differs from the stored one. Returns 1 when set, 0 when equal.

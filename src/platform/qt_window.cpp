@@ -87,10 +87,6 @@ public:
             [this](int action) { scrollAction(SCROLL_BAR_VERTICAL, action); });
     exitSizeMove_.setSingleShot(true);
     connect(&exitSizeMove_, &QTimer::timeout, this, [this] { send(WINDOW_MSG_EXIT_SIZE_MOVE); });
-    connect(QGuiApplication::clipboard(), &QClipboard::changed, this, [](QClipboard::Mode mode) {
-      if (mode == QClipboard::Clipboard && !QGuiApplication::clipboard()->ownsClipboard())
-        clipboardTaken();
-    });
     programmatic_.start();
   }
 
@@ -171,8 +167,6 @@ public:
     painter_->drawImage(QPoint(x, y), image);
   }
 
-  static void clipboardTaken();
-
 protected:
   bool event(QEvent* e) override {
     if (e->type() == QEvent::Resize)
@@ -251,11 +245,6 @@ struct QtWindowState {
   ReportWindow* window = nullptr; // set by createWindow, cleared by destroyWindow
 };
 QtWindowState gQt;
-
-void ReportWindow::clipboardTaken() {
-  if (gQt.window != nullptr)
-    gQt.window->send(WINDOW_MSG_DESTROY_CLIPBOARD);
-}
 
 void ReportWindow::noteResize(QResizeEvent* e) {
   if (!e->oldSize().isValid() || e->oldSize() == e->size() ||

@@ -42,8 +42,8 @@
 //                             wheel notches of 120 anywhere over the window
 //   dropped files             local files only, each name in both path forms
 //                             (text/pathconv.h), with the drop point in the viewport
-//   clipboard                 QClipboard's text; DESTROY_CLIPBOARD when another program
-//                             takes the clipboard
+//   clipboard                 QClipboard's text, which Qt copies; no DESTROY_CLIPBOARD
+//                             (nothing of ours stays with the clipboard)
 //   cursors                   Qt's arrow, cross, wait, forbidden, size-all, diagonal
 //                             (north-west to south-east), vertical, horizontal cursors;
 //                             the hand from the AND/XOR planes as bitmap and mask

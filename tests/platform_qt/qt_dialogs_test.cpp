@@ -334,7 +334,7 @@ TEST(QtDialogs, OpenDialogAnsiFormAndCancel) {
   EXPECT_EQ(names.join(u',').toStdString(), "README,other.bin,\xE6\xAD\xA9\xE3\x81\x8F.vmd");
 }
 
-TEST(QtDialogs, MessageBoxLooksAndAnswersLikeTheOriginal) {
+TEST(QtDialogs, MessageBoxLooksAndAnswersAsOnWindows) {
   startOffscreenApplication();
   struct Case {
     unsigned style;
