@@ -675,10 +675,15 @@ void* qtLoadSystemCursor(int which) {
   static const Qt::CursorShape kShapes[SYSTEM_CURSOR_COUNT] = {
       Qt::ArrowCursor,   Qt::CrossCursor,     Qt::WaitCursor,    Qt::ForbiddenCursor,
       Qt::SizeAllCursor, Qt::SizeFDiagCursor, Qt::SizeVerCursor, Qt::SizeHorCursor};
+  // Shared and never destroyed, as a system's own cursors are: the table loads them for
+  // every report and gives back only the cursors it created.
+  static QCursor* shared[SYSTEM_CURSOR_COUNT] = {};
   if (which < 0 || which >= SYSTEM_CURSOR_COUNT)
     return nullptr;
   qtEnsureApplication();
-  return new QCursor(kShapes[which]);
+  if (shared[which] == nullptr)
+    shared[which] = new QCursor(kShapes[which]);
+  return shared[which];
 }
 
 void* qtCreateCursor(int hotX, int hotY, int width, int height, const uint8_t* andPlane,
