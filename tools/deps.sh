@@ -7,7 +7,7 @@
 set -eu
 
 build_packages="cmake make g++ libfreetype-dev qt6-base-dev fonts-vlgothic nlohmann-json3-dev"
-test_packages="$build_packages libgtest-dev fonts-dejavu-core"
+test_packages="$build_packages libgtest-dev fonts-dejavu-core xvfb xdotool xclip"
 fuzz_packages="$test_packages clang libclang-rt-14-dev"
 
 case "${1:-test}" in

@@ -1,0 +1,135 @@
+#!/bin/bash
+# The report window driven as a user would, on a private Xvfb: S captures the shown report,
+# a right click copies the clicked position, Escape moves to the next file in the same
+# window, q ends the last one and the program exits.
+#   window_e2e.sh BUILD_DIR PROGRAM SAMPLES_DIR
+# Exit 0 passed, 1 failed, 77 skipped (a tool or the sample motions missing).
+set -u
+
+build=${1:?usage: window_e2e.sh BUILD_DIR PROGRAM SAMPLES_DIR}
+program=${2:?usage: window_e2e.sh BUILD_DIR PROGRAM SAMPLES_DIR}
+samples=${3:?usage: window_e2e.sh BUILD_DIR PROGRAM SAMPLES_DIR}
+motionA=$samples/mmdagent__mmdagent-mirror__mei_greeting.vmd
+motionB=$samples/miu200521358__mlib_go__しゃがむ.vmd
+font=mplus-2m-regular.ttf
+
+for tool in Xvfb xdotool xclip; do
+  if ! command -v "$tool" >/dev/null 2>&1; then
+    echo "window_e2e: SKIP: $tool is not installed (tools/deps.sh test installs it)"
+    exit 77
+  fi
+done
+if [ ! -f "$motionA" ] || [ ! -f "$motionB" ]; then
+  echo "window_e2e: SKIP: sample motions not found in $samples (KINETRACE_SAMPLES_DIR)"
+  exit 77
+fi
+
+tmp=$(mktemp -d "$build/window_e2e.XXXXXX") || exit 1
+xvfbPid=""
+programPid=""
+cleanup() {
+  [ -n "$programPid" ] && kill -9 "$programPid" 2>/dev/null
+  [ -n "$xvfbPid" ] && kill "$xvfbPid" 2>/dev/null
+  wait 2>/dev/null
+  rm -rf "$tmp"
+}
+trap cleanup EXIT
+trap 'exit 1' INT TERM HUP
+
+fail() {
+  echo "window_e2e: FAIL: $*"
+  if [ -s "$tmp/program.log" ]; then
+    echo "--- program output:"
+    cat "$tmp/program.log"
+  fi
+  exit 1
+}
+
+# Runs the command until it succeeds, for at most $1 seconds.
+retry() {
+  local deadline=$(($(date +%s%3N) + $1 * 1000))
+  shift
+  until "$@"; do
+    [ "$(date +%s%3N)" -lt "$deadline" ] || return 1
+    sleep 0.1
+  done
+}
+
+# The program reads its font from the folder it runs from, and captures into it.
+mkdir -p "$tmp/bin" "$tmp/runtime"
+chmod 700 "$tmp/runtime"
+cp "$program" "$(dirname "$program")/$font" "$tmp/bin/" || fail "cannot copy the program folder"
+run="$tmp/bin/$(basename "$program")"
+
+"$run" --render "$tmp/A.bmp" "$motionA" || fail "--render of $motionA"
+"$run" --render "$tmp/B.bmp" "$motionB" || fail "--render of $motionB"
+# Otherwise the second capture could not tell which report was shown.
+cmp -s "$tmp/A.bmp" "$tmp/B.bmp" && fail "the two sample motions render alike"
+
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$tmp/display" >"$tmp/xvfb.log" 2>&1 &
+xvfbPid=$!
+retry 10 grep -q '^[0-9][0-9]*$' "$tmp/display" || fail "Xvfb did not start: $(cat "$tmp/xvfb.log")"
+DISPLAY=":$(cat "$tmp/display")"
+export DISPLAY XDG_RUNTIME_DIR="$tmp/runtime"
+unset QT_QPA_PLATFORM WAYLAND_DISPLAY # the window needs the real X11 platform, not offscreen
+
+# For a sanitizer build: libxkbcommon-x11 strndup()s counted X strings, which
+# strict_string_checks reports (leaks stay checked; tools/lsan.supp names Qt's own).
+sanitizer="${ASAN_OPTIONS:+$ASAN_OPTIONS:}strict_string_checks=0"
+(cd "$tmp" && export ASAN_OPTIONS="$sanitizer" && exec "$run" "$motionA" "$motionB") \
+  >"$tmp/program.log" 2>&1 &
+programPid=$!
+
+findWindow() {
+  window=$(timeout 2 xdotool search --onlyvisible --name '^Kinetrace $' 2>/dev/null | head -n 1)
+  [ -n "$window" ] || ! kill -0 "$programPid" 2>/dev/null
+}
+retry 10 findWindow
+kill -0 "$programPid" 2>/dev/null || fail "the program ended before showing its window"
+[ -n "$window" ] || fail "no window named 'Kinetrace ' within 10 s"
+
+press() {
+  timeout 5 xdotool windowfocus --sync "$window" key "$1" || fail "cannot send $1 to the window"
+}
+
+# A capture is written row by row: wait until it is whole and equal to the reference.
+expectCapture() {
+  local capture="$tmp/bin/cap($1).bmp"
+  retry 5 cmp -s "$capture" "$2" && return 0
+  [ -f "$capture" ] || fail "S did not write cap($1).bmp beside the program"
+  fail "cap($1).bmp differs from --render of $3: $(cmp "$capture" "$2" 2>&1)"
+}
+
+press s
+expectCapture 1 "$tmp/A.bmp" "$motionA"
+
+# Right click at a client position, away from the diagonal so that x and y cannot swap.
+timeout 5 xdotool mousemove --window "$window" 37 23 click 3 || fail "cannot click the window"
+copiedIs() {
+  copied=$(timeout 1 xclip -o -selection clipboard 2>/dev/null)
+  [ "$copied" = "$1" ]
+}
+retry 5 copiedIs 37,23 || fail "a right click at 37,23 put '$copied' on the clipboard"
+
+# Keys close together can be lost (the window keeps one pending key): let Escape land first.
+first=$window
+press Escape
+sleep 0.3
+findWindow
+[ "$window" = "$first" ] || fail "after Escape the report window is '$window', not $first"
+press s
+expectCapture 2 "$tmp/B.bmp" "$motionB"
+
+# After q on the last report the process must be gone (a zombie until waited for).
+exited() {
+  local state
+  state=$(sed -n 's/^[0-9]* ([^)]*) \(.\).*/\1/p' "/proc/$programPid/stat" 2>/dev/null)
+  [ -z "$state" ] || [ "$state" = Z ]
+}
+press q
+retry 2 exited || fail "the program still runs 2 s after q on the last report"
+wait "$programPid"
+status=$?
+programPid=""
+[ "$status" = 0 ] || fail "the program exited with status $status after q"
+echo "window_e2e: passed"
