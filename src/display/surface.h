@@ -177,6 +177,7 @@ struct ViewWindow {
   int32_t screenHeight;
   int32_t clientWidth; // last known view size (set by the size message)
   int32_t clientHeight;
+  int32_t sizeSerial; // counts size messages; tells one that arrived inside another
   // ---- Pages (set by surfaceCreatePages, cleared by surfaceDestroyPages) ----
   int32_t surfaceWidth;
   int32_t surfaceHeight;

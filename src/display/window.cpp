@@ -166,30 +166,39 @@ void disableScrolling(int which) {
   placeWithoutScrolling(which, 0);
 }
 
-// The size message's work for one bar, with the new client extent along it.
-void fitBar(int which, int client) {
+// The size message's work for one bar, with the new client extent along it. Showing or
+// hiding a bar sends a nested size message for the changed client, which then does the
+// whole work: returns false when that happened, so the outer message stops there.
+bool fitBar(int which, int client) {
+  ViewWindow& v = gViewWindow;
+  const int32_t serial = v.sizeSerial;
   BarState b = bar(which);
   if (*b.enabled == 0) {
     showScrollBar(which, 0);
+    if (v.sizeSerial != serial)
+      return false;
     *b.range = 0;
     placeWithoutScrolling(which, 0);
-    return;
+    return true;
   }
   int range = b.extent - client;
   if (range < 0)
     range = 0;
   setScrollRange(which, range);
+  if (v.sizeSerial != serial)
+    return false;
   *b.range = range;
   if (range == 0) {
     *b.enabled = 0;
     placeWithoutScrolling(which, 0);
-    return;
+    return true;
   }
   int position = *b.position > range ? range : *b.position;
   if (position != *b.position)
     placeWithoutScrolling(which, position);
   else
     setScrollPosition(which, position);
+  return true;
 }
 
 // Arrow steps grow after the ninth repeat, never beyond a tenth of the range.
@@ -377,11 +386,11 @@ int windowProcedure(WindowMessage* message) {
     paint(m);
     return WINDOW_HANDLED;
   case WINDOW_MSG_SIZE:
-    // Stored first: showing or hiding a bar below sends a nested size message.
     v.clientWidth = m.x;
     v.clientHeight = m.y;
-    fitBar(SCROLL_BAR_HORIZONTAL, m.x);
-    fitBar(SCROLL_BAR_VERTICAL, m.y);
+    v.sizeSerial++;
+    if (fitBar(SCROLL_BAR_HORIZONTAL, m.x))
+      fitBar(SCROLL_BAR_VERTICAL, m.y);
     return WINDOW_HANDLED;
   case WINDOW_MSG_SIZING:
     enableForEdge(m.code);

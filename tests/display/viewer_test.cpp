@@ -1,0 +1,161 @@
+#include "display/viewer.h"
+
+#include "analysis/report.h"
+#include "display/window_support.h"
+#include "text/paths.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+namespace {
+
+// Scripted user actions.
+std::function<void()> send(int id, int code = 0, int x = 0, int y = 0) {
+  return [=] { fakeSend(id, code, x, y); };
+}
+std::function<void()> key(int character) {
+  return send(WINDOW_MSG_CHAR, character);
+}
+
+class Viewer : public ::testing::Test {
+protected:
+  void TearDown() override { fakeRemove(); }
+  // A fresh display and a report of lineCount lines, prepared with the program in folder.
+  void start(int lineCount, const std::string& folder = KT_BINARY_DIR "/bin") {
+    fakeRemove();
+    fakeInstall({0, 0, 1024, 300});
+    fillReport(lineCount);
+    dirAnsi = ansiPath(folder + "/");
+    dirWide = widePath(folder + "/");
+    ASSERT_EQ(0, viewerPrepare(dirAnsi.c_str(), dirWide.c_str()));
+  }
+  static void fillReport(int lineCount) {
+    reportClear();
+    for (int i = 0; i < lineCount; ++i) {
+      reportAppend("line");
+      reportFinishLine();
+    }
+  }
+  static int run() { return viewerRun("a.vmd", u"a.vmd"); }
+  std::string dirAnsi; // kept by the viewer until the next prepare
+  std::u16string dirWide;
+};
+
+TEST_F(Viewer, EachKeyEndsTheRunStartsAPassOrIsIgnored) {
+  constexpr int C = WINDOW_MSG_CHAR, K = WINDOW_MSG_KEY_DOWN;
+  const struct {
+    int id, code;
+    char effect; // 'e' the run ends, 'p' a new pass, '-' ignored
+  } cases[] = {
+      // clang-format off
+      {C, 0x1B, 'e'}, {C, 'Q', 'e'}, {C, 'q', 'e'}, {C, 0x11, 'e'}, {WINDOW_MSG_CLOSE, 0, 'e'},
+      {C, ' ', 'p'}, {C, 0x0D, 'p'}, {C, 'R', 'p'}, {C, 'c', 'p'}, {K, VIRTUAL_KEY_LEFT, 'p'},
+      {C, 'x', '-'}, {WINDOW_MSG_SYS_CHAR, 'q', '-'}, {K, VIRTUAL_KEY_PAGE_DOWN, '-'},
+      {WINDOW_MSG_MBUTTON_DOWN, 0, '-'},
+      // clang-format on
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.id << " " << c.code);
+    start(3);
+    // Counted from the end of the first pass, which drew the report.
+    gFake.script = {[&] {
+                      gFake.topmostDrops = gFake.repaints = 0;
+                      fakeSend(c.id, c.code);
+                    },
+                    key(0x1B)};
+    EXPECT_EQ(VIEWER_DISMISSED, run());
+    EXPECT_EQ(c.effect == 'e' ? 1u : 0u, gFake.script.size());
+    EXPECT_EQ(c.effect == 'p' ? 1 : 0, gFake.topmostDrops); // a pass re-fronts the window
+    EXPECT_EQ(0, gFake.repaints);                           // but neither redraws nor scrolls
+    EXPECT_TRUE(gFake.live);
+  }
+}
+
+TEST_F(Viewer, TheCloseButtonEndsOnlyTheCurrentReport) {
+  start(3);
+  gFake.script = {send(WINDOW_MSG_CLOSE)};
+  EXPECT_EQ(VIEWER_DISMISSED, run());
+  fillReport(30); // the next file's report is taller
+  ASSERT_EQ(0, viewerPrepare(dirAnsi.c_str(), dirWide.c_str()));
+  gFake.script = {key('x'), key(0x1B)};
+  EXPECT_EQ(VIEWER_DISMISSED, run());
+  EXPECT_TRUE(gFake.script.empty()); // it waited for the Escape
+  EXPECT_EQ(1, gFake.creates);
+  EXPECT_EQ(510, gViewWindow.surfaceHeight);
+  viewerShutdown();
+  EXPECT_FALSE(gFake.live);
+}
+
+TEST_F(Viewer, SCapturesToTheFirstFreeNumber) {
+  TempFolder folder;
+  ASSERT_EQ(0, symlink(reportFontPath().c_str(), folder.path("mplus-2m-regular.ttf").c_str()));
+  start(3, folder.path());
+  auto deleteFirst = [&] {
+    EXPECT_TRUE(fileExists(folder.path("cap(2).bmp")));
+    unlink(folder.path("cap(1).bmp").c_str());
+  };
+  gFake.script = {key('S'), key('s'), deleteFirst, key('S'), key(0x1B)};
+  EXPECT_EQ(VIEWER_DISMISSED, run());
+  EXPECT_TRUE(fileExists(folder.path("cap(1).bmp")));
+  EXPECT_FALSE(fileExists(folder.path("cap(3).bmp")));
+}
+
+TEST_F(Viewer, APanScrollsByTheDragDistanceFromThePress) {
+  start(30); // 510 pixels high in a work area of 300
+  auto at = [](int y) { return [=] { EXPECT_EQ(y, gViewWindow.verticalPosition); }; };
+  constexpr int DOWN = WINDOW_MSG_LBUTTON_DOWN, MOVE = WINDOW_MSG_MOUSE_MOVE, L = KEY_STATE_LEFT;
+  // clang-format off
+  gFake.script = {[] { fakeUserResize(SIZING_EDGE_BOTTOM, 512, 300); },
+      send(DOWN, L, 100, 100), send(MOVE, L, 90, 60), at(40),
+      send(MOVE, L, 90, 30), send(WINDOW_MSG_LBUTTON_UP, 0, 90, 30), at(70),
+      send(DOWN, L, 50, 50), send(MOVE, L, 50, 80), at(40), key(0x1B)};
+  // clang-format on
+  EXPECT_EQ(VIEWER_DISMISSED, run());
+  EXPECT_EQ(0, gViewWindow.horizontalPosition);
+}
+
+TEST_F(Viewer, WithoutTheFontTheRunEndsAtOnceOnABlackWindow) {
+  TempFolder empty;
+  start(3, empty.path());
+  EXPECT_EQ(1, viewerFontMissing());
+  gFake.script = {key(0x1B)};
+  EXPECT_EQ(VIEWER_DISMISSED, run());
+  EXPECT_EQ(1u, gFake.script.size());
+  ASSERT_TRUE(gFake.live);
+  const SurfacePage& page = gViewWindow.pages[0];
+  EXPECT_EQ(std::vector<uint8_t>(page.stride * page.height),
+            std::vector<uint8_t>(page.pixels, page.pixels + page.stride * page.height));
+}
+
+TEST_F(Viewer, DroppedFilesEndTheRunAndJoinBothListsFirstOneLast) {
+  using Name = std::pair<std::u16string, std::string>;
+  const Name a = {u"A", "A"}, b = {u"B", "B"}, c = {u"C", "C"};
+  const Name longAnsi = {u"fits", std::string(260, 'b')};
+  const Name longWide = {std::u16string(260, u'c'), "fits"};
+  const Name fit = {std::u16string(259, u'f'), std::string(259, 'f')};
+  const struct {
+    std::vector<Name> names;
+    int result;
+    std::vector<Name> args; // after the program
+  } cases[] = {
+      {{a, b, c}, VIEWER_DROPPED, {b, c, a}},
+      {{a, longAnsi, c}, VIEWER_DROPPED, {c, a}}, // skipped in both forms
+      {{longWide, b}, VIEWER_DROPPED, {b}},
+      {{fit}, VIEWER_DROPPED, {fit}},
+      {{longAnsi}, VIEWER_DISMISSED, {}}, // all skipped: the run goes on
+  };
+  for (const auto& k : cases) {
+    SCOPED_TRACE(k.names[0].second.substr(0, 4));
+    start(3);
+    FakeDrop drop = {k.names, false};
+    gFake.script = {[&] { fakeSend(WINDOW_MSG_DROP_FILES, 0, 0, 0, &drop); }, key(0x1B)};
+    EXPECT_EQ(k.result, run());
+    EXPECT_TRUE(drop.finished);
+    ASSERT_EQ(static_cast<int>(k.args.size()) + 1, gArgTable.count);
+    ASSERT_EQ(gArgTable.count, gArgTableW.count);
+    for (size_t i = 0; i < k.args.size(); ++i)
+      EXPECT_EQ(k.args[i], Name(gArgTableW.arg[i + 1], gArgTable.arg[i + 1]));
+  }
+}
+
+} // namespace
