@@ -46,7 +46,6 @@ namespace {
 constexpr int EXIT_SIZE_MOVE_MS = 250;    // a user resize ends after this long without one
 constexpr int PROGRAMMATIC_SIZE_MS = 500; // resizes this soon after our own are ours
 constexpr int CURSOR_CELL = 32;
-constexpr int SIZE_REPEAT_LIMIT = 8; // nested size messages delivered after the outer one
 
 QString fromSjis(const char* text) {
   std::vector<char16_t> wide(2 * std::strlen(text) + 1);
@@ -90,23 +89,8 @@ public:
     programmatic_.start();
   }
 
-  // Delivers a message to the window procedure. A size message that arrives while the
-  // procedure runs (its bar changes resize the viewport) is delivered after it returns,
-  // so the procedure never sees one inside another.
-  int send(WindowMessage& message) {
-    if (message.id == WINDOW_MSG_SIZE && depth_ > 0) {
-      sizePending_ = true;
-      return WINDOW_HANDLED;
-    }
-    depth_++;
-    int result = procedure_(&message);
-    depth_--;
-    for (int i = 0; depth_ == 0 && sizePending_ && i < SIZE_REPEAT_LIMIT; ++i) {
-      sizePending_ = false;
-      sendSize();
-    }
-    return result;
-  }
+  // Delivers a message to the window procedure.
+  int send(WindowMessage& message) { return procedure_(&message); }
 
   int send(int id, int code = 0, int x = 0, int y = 0) {
     WindowMessage message = {id, code, x, y, 0, 0, nullptr};
@@ -176,7 +160,18 @@ protected:
 
   bool viewportEvent(QEvent* e) override {
     if (e->type() == QEvent::Resize) {
-      sendSize();
+      // Qt is laying out the area: a bar the procedure showed now would be hidden again
+      // when that layout resumes. The size message follows once it is done.
+      if (!sizePosted_) {
+        sizePosted_ = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+              sizePosted_ = false;
+              sendSize();
+            },
+            Qt::QueuedConnection);
+      }
       return false;
     }
     return QAbstractScrollArea::viewportEvent(e);
@@ -234,9 +229,8 @@ private:
 
   WindowProcedure procedure_;
   QPainter* painter_ = nullptr; // set during paintEvent
-  int depth_ = 0;               // procedure calls in progress
-  bool sizePending_ = false;
   bool topmost_ = false;
+  bool sizePosted_ = false; // a size message waits for the event loop
   QTimer exitSizeMove_;
   QElapsedTimer programmatic_; // since the last size we set ourselves
 };

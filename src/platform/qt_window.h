@@ -9,7 +9,8 @@
 //   outer window size         the widget's size; frame and caption belong to the window
 //                             manager (caption height 0, adjustWindowRect changes nothing)
 //   window position           the frame's top-left corner (QWidget::pos, move)
-//   client area               the viewport (the widget less its visible scroll bars)
+//   client area               the viewport (the widget less its visible scroll bars); its
+//                             SIZE is posted, so it arrives once Qt has laid out the area
 //   work area, screen size    the screen's available geometry, its geometry
 //   scroll-bar extents        the style's PM_ScrollBarExtent; cursor size 32 x 32
 //   scroll range, position    the area's own bars: a range of 0 hides a bar, any other

@@ -17,6 +17,7 @@
 #include <QWheelEvent>
 
 #include <cstdlib>
+#include <unistd.h>
 #include <memory>
 #include <string>
 #include <utility>
@@ -257,4 +258,19 @@ TEST_F(QtWindow, PaintShowsTheDisplayPage) {
   EXPECT_EQ(shown.pixelColor(59, 39), QColor(200, 100, 50));
   EXPECT_EQ(shown.pixelColor(60, 39), QColor(0, 0, 0));
   EXPECT_EQ(shown.pixelColor(19, 10), QColor(0, 0, 0));
+}
+
+// A user shrinking the window brings up both bars, ranged to what the viewport leaves out.
+TEST_F(QtWindow, AUserResizeShowsBothBars) {
+  ASSERT_EQ(windowCreate(600, 400, 1, "resize"), 0);
+  auto* w = static_cast<QAbstractScrollArea*>(qtWindowWidget());
+  QApplication::processEvents();
+  usleep(600 * 1000); // sizes set right after our own are taken for the program's
+  w->resize(500, 300);
+  for (int i = 0; i < 5; ++i)
+    QApplication::processEvents();
+  EXPECT_TRUE(w->horizontalScrollBar()->isVisible());
+  EXPECT_TRUE(w->verticalScrollBar()->isVisible());
+  EXPECT_EQ(gViewWindow.horizontalRange, 600 - w->viewport()->width());
+  EXPECT_EQ(gViewWindow.verticalRange, 400 - w->viewport()->height());
 }
