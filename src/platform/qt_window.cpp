@@ -99,12 +99,14 @@ public:
 
   void sendSize() { send(WINDOW_MSG_SIZE, 0, viewport()->width(), viewport()->height()); }
 
-  // The maximum size the procedure asks for, plus the bars: a user can then drag the
-  // window just far enough for it to snap back to that size without bars.
+  // The maximum size the procedure asks for, which a maximised window takes. Otherwise the
+  // bars may be added: a user can then drag the window just far enough for it to snap
+  // back to that size without bars.
   void applyMaximumSize() {
     WindowMessage message = {WINDOW_MSG_GET_MIN_MAX_INFO, 0, 0, 0, 0, 0, nullptr};
     send(message);
-    const int bars = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+    const int bars =
+        isMaximized() ? 0 : style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
     if (message.width > 0 && message.height > 0)
       setMaximumSize(message.width + bars, message.height + bars);
   }
@@ -210,6 +212,7 @@ protected:
     else if ((before & (Qt::WindowMinimized | Qt::WindowMaximized)) &&
              !(now & (Qt::WindowMinimized | Qt::WindowMaximized)))
       send(WINDOW_MSG_SYS_COMMAND, SYSTEM_COMMAND_RESTORE);
+    applyMaximumSize();
   }
 
   void keyPressEvent(QKeyEvent* e) override;
@@ -575,6 +578,9 @@ void qtSetWindowPos(int zOrder, int x, int y, int width, int height, unsigned fl
       window->setTopmost(false);
     window->raise();
   }
+  // A maximised window's size and place are the window manager's.
+  if (window->isMaximized())
+    return;
   if ((flags & WINDOW_POS_NO_SIZE) == 0)
     window->resizeOurselves(width, height);
   if ((flags & WINDOW_POS_NO_MOVE) == 0)

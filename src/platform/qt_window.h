@@ -18,10 +18,13 @@
 //   line, page, thumb         the bars' actions: arrows (held: Qt's auto-repeat gives the
 //                             repeated line requests), page clicks, and the thumb's release
 //                             (tracking is off, so dragging it changes nothing until then)
-//   maximum size              the answer of GET_MIN_MAX_INFO plus the scroll-bar extents,
-//                             as the widget's maximum size, asked whenever the window is
-//                             made or placed: a user can drag the window just far enough
-//                             for it to snap back to the answer without bars
+//   maximum size              the answer of GET_MIN_MAX_INFO as the widget's maximum size,
+//                             asked whenever the window is made, placed or changes state;
+//                             unless maximised, plus the scroll-bar extents: a user can
+//                             drag the window just far enough for it to snap back to the
+//                             answer without bars
+//   maximised                 the window manager's size and place: setWindowPos leaves
+//                             both alone
 //   topmost                   the stay-on-top hint; dropping it clears the hint and
 //                             raises the window once
 //   a user resize             SIZING (the edge inferred from which dimensions changed:
