@@ -20,16 +20,9 @@ namespace {
 // Reads alias.ini beside the program; its mere presence switches the labels to English.
 void loadAliasFile(FileState& f) {
   char ansiPath[PATH_SIZE];
-  copyString(ansiPath, sizeof ansiPath, gStartup.programDir);
-  appendString(ansiPath, sizeof ansiPath, "alias.ini");
   char16_t widePath[PATH_SIZE];
-  int n = 0;
-  for (; n < PATH_SIZE - 1 && gStartup.programDirW[n] != 0; ++n)
-    widePath[n] = gStartup.programDirW[n];
-  const char16_t suffix[] = u"alias.ini";
-  for (int i = 0; suffix[i] != 0 && n < PATH_SIZE - 1; ++i)
-    widePath[n++] = suffix[i];
-  widePath[n] = 0;
+  catpath(ansiPath, sizeof ansiPath, gStartup.programDir, "alias.ini");
+  catpathW(widePath, PATH_SIZE, gStartup.programDirW, "alias.ini");
 
   f.aliasInUse = 0;
   if (rf2exists(ansiPath) == 0) {

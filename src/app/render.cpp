@@ -31,16 +31,9 @@ const char* captureFailure(int result) {
 
 int renderCheckedReport(const char* utf8Path) {
   char fontPath[PATH_SIZE];
-  copyString(fontPath, sizeof fontPath, gStartup.programDir);
-  appendString(fontPath, sizeof fontPath, kFontName);
   char16_t fontPathW[PATH_SIZE];
-  unicpy(fontPathW, gStartup.programDirW);
-  if (unilen(fontPathW) + static_cast<int>(sizeof kFontName) <= PATH_SIZE) {
-    int n = unilen(fontPathW);
-    for (const char* p = kFontName; *p != '\0'; ++p)
-      fontPathW[n++] = static_cast<char16_t>(*p);
-    fontPathW[n] = 0;
-  }
+  catpath(fontPath, sizeof fontPath, gStartup.programDir, kFontName);
+  catpathW(fontPathW, PATH_SIZE, gStartup.programDirW, kFontName);
 
   char picture[PATH_SIZE * 2];
   if (utf8PathToAnsi(picture, sizeof picture, utf8Path) != 0 || chkqmark(picture) != 0) {
