@@ -88,7 +88,7 @@ int quatSwingTwist(Quat* swing, Quat* twist, const Quat* q, const Vec3* axis) {
     const double px = p.x, pw = p.w;
     const double l = std::sqrt(pw * pw + px * px);
     double tx = 0.0, tw = 1.0;
-    if (!(l < kTiny)) {  // a NaN length takes this branch too, as the rule is written
+    if (!(l < kTiny)) { // a NaN length takes this branch too
       tx = px / l;
       tw = pw / l;
       if (tw < 0.0) {
