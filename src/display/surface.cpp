@@ -157,15 +157,6 @@ int surfaceCreatePages(int width, int height, int pageCount) {
   return result;
 }
 
-int surfaceAddSecondPage() {
-  if (gViewWindow.pageCount == 2)
-    return 0;
-  if (gViewWindow.pageCount != 1 || gViewWindow.surfaceWidth < 1)
-    return -1;
-  gViewWindow.pageCount = 2;
-  return allocatePage(1);
-}
-
 void surfaceDestroyPages() {
   for (SurfacePage& page : gViewWindow.pages)
     freePage(page);

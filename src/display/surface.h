@@ -256,9 +256,6 @@ extern SurfaceState gSurface;
 // Returns 0, or -1 when width or height is below 1 or a page could not be allocated
 // (that page is left empty and drawing into it has no effect).
 int surfaceCreatePages(int width, int height, int pageCount);
-// Adds page 1, of the surface size and filled with the background, when only page 0
-// exists. Returns 0 (added, or two pages already), or -1 (no page 0, or no memory).
-int surfaceAddSecondPage();
 // Frees the pages; page count and surface size become 0. No effect without pages.
 void surfaceDestroyPages();
 // Stored only when two pages exist. Return the stored index.

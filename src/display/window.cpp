@@ -610,16 +610,6 @@ int windowResize(int width, int height, int pageCount, const char* title) {
   return 0;
 }
 
-int windowAddSecondPage() {
-  const ViewWindow& v = gViewWindow;
-  if (v.state == 0)
-    return 1;
-  if (v.pageCount < 1)
-    return 2;
-  surfaceAddSecondPage();
-  return 0;
-}
-
 int windowDestroy() {
   ViewWindow& v = gViewWindow;
   if (v.state == 0)
@@ -652,10 +642,6 @@ int windowSetTitle(const char* text) {
 void windowDropTopmost() {
   if (gViewWindow.state != 0)
     setWindowPos(WINDOW_Z_NOTOPMOST, 0, 0, 0, 0, WINDOW_POS_NO_MOVE | WINDOW_POS_NO_SIZE);
-}
-
-void* windowOwnerHandle() {
-  return gViewWindow.state != 0 ? gViewWindow.handle : nullptr;
 }
 
 // ---- Input for the viewer ----

@@ -161,9 +161,6 @@ int windowCreate(int width, int height, int pageCount, const char* title);
 // Gives the live window new, background-filled pages of width x height and fits the
 // window to them. Returns 0; -1 without a window.
 int windowResize(int width, int height, int pageCount, const char* title);
-// Adds a second page of the surface size. Returns 0 (added, or two exist already), 1
-// without a window, 2 when the window has no page yet.
-int windowAddSecondPage();
 // Frees the pages and destroys the window. Returns 0;
 // 1 without a window.
 int windowDestroy();
@@ -171,8 +168,6 @@ int windowDestroy();
 int windowSetTitle(const char* text);
 // Places the window below all topmost windows without moving, sizing or hiding it.
 void windowDropTopmost();
-// The window's handle (the owner of message boxes), or null without a window.
-void* windowOwnerHandle();
 
 // ---- Input for the viewer ----
 
