@@ -110,6 +110,8 @@ void evaluateArmTwist(Evaluation& e) {
     float a = twistDegrees(b->twistMinusMax);
     float plus = twistDegrees(b->twistPlusMax);
     float t = a < plus ? plus : a;
+    if (t > e.armTwistWorst)
+      e.armTwistWorst = t;
     if (!(t >= 145.0f))
       continue; // below 145 degrees, or not a number
     if (t >= 160.0f) {

@@ -27,6 +27,7 @@ struct Evaluation {
   int32_t armTwistMildFlags;   // same bits
   int32_t lowerBodyRating;     // 下半身: 0 not active, -1 strong, 3 medium, 1 mild
   int32_t waistUsed;           // -1 when 腰 is active
+  float armTwistWorst;         // the largest twist of the four arm bones, degrees (0 when none)
 };
 extern Evaluation gEval;
 

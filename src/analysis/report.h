@@ -47,3 +47,22 @@ void resultAppend(const char* sjisText);
 void writeReportHeader(const char* actualName, const char16_t* actualNameW, int aliasInUse);
 // Composes the verdict from the evaluation (analysis/evaluate.h) into gResult.
 void composeResultText();
+
+// ---- Verdict categories ----
+// Most serious first, the order in which --fail-on ranks them.
+enum VerdictCategory : int32_t {
+  VERDICT_MUST_FIX,       // "(要修正)"
+  VERDICT_CHECK_README,   // "(確認要)"
+  VERDICT_SOMEWHAT_ROUGH, // "(やや荒れ)"
+  VERDICT_SLIGHTLY_ROUGH, // "(少し荒れ)"
+  VERDICT_OK,             // "(OK)"
+};
+struct VerdictCategories {
+  int32_t count; // 1 or 2
+  VerdictCategory category[2];
+};
+// The categories of the evaluation in the order the result text holds them: "(要修正)"
+// first, then "(確認要)" or one roughness category; "(OK)" alone when none applies.
+VerdictCategories verdictCategories();
+// The label that opens a category's part of the result text, in UTF-8 ("(要修正)").
+const char* verdictCategoryLabel(VerdictCategory category);

@@ -101,19 +101,62 @@ void appendSlightlyRough(const Evaluation& e) {
 
 } // namespace
 
+VerdictCategories verdictCategories() {
+  const Evaluation& e = gEval;
+  VerdictCategories v = {0, {VERDICT_OK, VERDICT_OK}};
+  if (e.mustFixCount >= 1)
+    v.category[v.count++] = VERDICT_MUST_FIX;
+  if (e.checkReadmeCount >= 1)
+    v.category[v.count++] = VERDICT_CHECK_README;
+  else if (e.somewhatRoughCount >= 1)
+    v.category[v.count++] = VERDICT_SOMEWHAT_ROUGH;
+  else if (e.slightlyRoughCount >= 1)
+    v.category[v.count++] = VERDICT_SLIGHTLY_ROUGH;
+  else if (v.count == 0)
+    v.category[v.count++] = VERDICT_OK;
+  return v;
+}
+
+const char* verdictCategoryLabel(VerdictCategory category) {
+  switch (category) {
+  case VERDICT_MUST_FIX:
+    return "(要修正)";
+  case VERDICT_CHECK_README:
+    return "(確認要)";
+  case VERDICT_SOMEWHAT_ROUGH:
+    return "(やや荒れ)";
+  case VERDICT_SLIGHTLY_ROUGH:
+    return "(少し荒れ)";
+  case VERDICT_OK:
+    break;
+  }
+  return "(OK)";
+}
+
 void composeResultText() {
   const Evaluation& e = gEval;
+  const VerdictCategories v = verdictCategories();
   resultClear();
-  if (e.mustFixCount >= 1)
-    appendMustFix(e);
-  if (e.mustFixCount >= 1 && e.checkReadmeCount >= 1)
-    append("\r\n  \r\n  \r\n");
-  if (e.checkReadmeCount >= 1)
-    appendCheckReadme(e);
-  else if (e.somewhatRoughCount >= 1)
-    appendSomewhatRough(e);
-  else if (e.slightlyRoughCount >= 1)
-    appendSlightlyRough(e);
-  else if (e.mustFixCount == 0)
-    append("(OK): そのままで使用可能です. ");
+  for (int i = 0; i < v.count; ++i) {
+    switch (v.category[i]) {
+    case VERDICT_MUST_FIX:
+      appendMustFix(e);
+      break;
+    case VERDICT_CHECK_README:
+      // Only the two serious parts are set apart by blank lines.
+      if (i > 0)
+        append("\r\n  \r\n  \r\n");
+      appendCheckReadme(e);
+      break;
+    case VERDICT_SOMEWHAT_ROUGH:
+      appendSomewhatRough(e);
+      break;
+    case VERDICT_SLIGHTLY_ROUGH:
+      appendSlightlyRough(e);
+      break;
+    case VERDICT_OK:
+      append("(OK): そのままで使用可能です. ");
+      break;
+    }
+  }
 }
