@@ -4,6 +4,7 @@
 # and for CI (.ci/run):
 #   make asan    the test suite built with AddressSanitizer and UndefinedBehaviorSanitizer
 #   make fuzz    build the fuzz targets with clang and run each for FUZZ_SECONDS
+#   make console-only   build the program without Qt (console modes only), in build-console
 BUILD ?= build
 ASAN_BUILD ?= build-asan
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
@@ -15,7 +16,7 @@ SANITIZE = -fsanitize=address,undefined,float-cast-overflow -fno-sanitize-recove
 SANITIZE_ENV = ASAN_OPTIONS=detect_leaks=1:check_initialization_order=1:strict_string_checks=1 \
 	UBSAN_OPTIONS=print_stacktrace=1 LSAN_OPTIONS=suppressions=$(CURDIR)/tools/lsan.supp
 
-.PHONY: run check asan fuzz build deps-build deps-test deps-fuzz clean
+.PHONY: run check asan fuzz console-only build deps-build deps-test deps-fuzz clean
 
 # The report window when a display answers; otherwise kinetrace says why (status 1) and
 # the report goes to the terminal instead.
@@ -39,6 +40,12 @@ asan: deps-test
 
 fuzz: deps-fuzz
 	fuzz/run.sh -t $(FUZZ_SECONDS) -j $(JOBS)
+
+# A server build: no Qt among the program's libraries; the window program says it is absent.
+console-only: deps-build
+	cmake -S . -B build-console -DKINETRACE_QT=OFF -DKINETRACE_TESTS=OFF -DKINETRACE_WERROR=ON $(CMAKE_FLAGS)
+	cmake --build build-console -j$(JOBS) --target kinetrace
+	build-console/bin/kinetrace --summary samples/sample.vmd
 
 build: deps-build
 	cmake -S . -B $(BUILD) $(CMAKE_FLAGS)

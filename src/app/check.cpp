@@ -12,9 +12,6 @@
 #include "text/paths.h"
 #include "text/strings.h"
 
-StartupState gStartup;
-FileState gFile;
-
 namespace {
 
 // Reads alias.ini beside the program; its mere presence switches the labels to English.

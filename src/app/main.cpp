@@ -4,8 +4,10 @@
 #include "app/console.h"
 #include "app/run.h"
 #include "app/version.h"
+#ifdef KINETRACE_HAS_QT
 #include "platform/qt_dialogs.h"
 #include "platform/qt_window.h"
+#endif
 
 int main(int argc, char** argv) {
   ConsoleOptions options;
@@ -26,8 +28,15 @@ int main(int argc, char** argv) {
   if (options.mode != CONSOLE_NONE)
     return runConsole(argc, argv, options);
   // The window program shows its reports and asks its questions through Qt, started only
-  // when a window or dialog is needed.
+  // when a window or dialog is needed. A build without Qt has the console modes only.
+#ifdef KINETRACE_HAS_QT
   qtInstallDialogs();
   qtInstallWindow();
   return runAll(argc, argv);
+#else
+  std::fputs("kinetrace: this build has no report window; use --print, --json or --summary "
+             "for a console report\n",
+             stderr);
+  return 1;
+#endif
 }

@@ -28,6 +28,6 @@ struct FileState {
   uint8_t ansiUnusable;            // 0xFF: ansiPath empty, or reading through it failed
   uint8_t wideUnusable;            // 0xFF: widePath empty, or reading through it failed too
   uint8_t aliasInUse;              // 0xFF: alias.ini lies beside the program
-  int32_t readResult;              // ours: result of the last read attempt (0, -1, 2)
+  int32_t readResult;              // result of the last read attempt (0, -1, 2)
 };
 extern FileState gFile;

@@ -75,8 +75,9 @@ void buildOpenDialog(OpenDialogRecord* record, int kind, const char* initialPath
 
 // ---- Message boxes ----
 
-// Style bits and answers, with the values of the Windows calls the program was designed
-// around (the extension question uses MB_OKCANCEL | MB_ICONINFORMATION | MB_TOPMOST).
+// Style bits and answers, with the values the platforms' message-box calls use (Win32's
+// MessageBox takes them as they are; the extension question uses MB_OKCANCEL |
+// MB_ICONINFORMATION | MB_TOPMOST).
 constexpr unsigned MB_OK = 0x0;
 constexpr unsigned MB_OKCANCEL = 0x1;
 constexpr unsigned MB_YESNOCANCEL = 0x3;
