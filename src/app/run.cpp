@@ -121,6 +121,18 @@ int argumentCount() {
   return gArgTable.count > gArgTableW.count ? gArgTable.count : gArgTableW.count;
 }
 
+// Files given that the argument tables could not hold are named on standard error, never
+// dropped silently.
+void reportLeftOut(int leftOut) {
+  if (gArgTable.count >= ARG_MAX_COUNT)
+    std::fprintf(stderr, "kinetrace: %d file%s left out: at most %d arguments fit\n", leftOut,
+                 leftOut == 1 ? "" : "s", ARG_MAX_COUNT - 1);
+  else
+    std::fprintf(stderr,
+                 "kinetrace: %d file%s left out: the arguments fit in %d characters at most\n",
+                 leftOut, leftOut == 1 ? "" : "s", ARG_POOL_FULL);
+}
+
 } // namespace
 
 void setDisplayHandover(const DisplayHandover* display) {
@@ -197,7 +209,9 @@ RunTurn runOneFile(int index) {
 
 int runAll(int argc, char** argv) {
   gStartup = StartupState{};
-  loadArguments(argc, argv);
+  const int leftOut = loadArguments(argc, argv);
+  if (leftOut > 0)
+    reportLeftOut(leftOut);
   startupEnvironment();
   gRunHooks.pause(500);
   if (gArgTable.count < 2 && !obtainFileFromDialog()) {

@@ -3,6 +3,7 @@
 #include "app/state.h"
 #include "platform/posix.h"
 #include "text/encoding.h"
+#include "text/pathconv.h"
 #include "text/paths.h"
 #include "text/trace.h"
 
@@ -57,10 +58,42 @@ int8_t parseNumber(const char** p) {
 
 } // namespace
 
-void loadArguments(int argc, char** argv) {
-  setProcessCommandLine(argc, argv);
-  getProcessArgs(&gArgTable);
-  getProcessArgsW(&gArgTableW);
+namespace {
+
+// One argument in both path forms while it is put into the tables.
+struct ArgumentForms {
+  char ansi[ARG_POOL_SIZE];
+  char16_t wide[ARG_POOL_SIZE];
+  char executable[4096]; // PATH_MAX
+};
+ArgumentForms gArgumentForms;
+
+} // namespace
+
+int loadArguments(int argc, char** argv) {
+  ArgumentForms& f = gArgumentForms;
+  clearargs(&gArgTable, &gArgTableW);
+  int leftOut = 0;
+  bool full = false;
+  for (int k = 0; k < argc; ++k) {
+    const char* element = argv[k] != nullptr ? argv[k] : "";
+    // The program's own path locates the font and alias.ini beside it from any directory.
+    if (k == 0 && platformExecutablePath(f.executable, sizeof f.executable) == 0)
+      element = f.executable;
+    // Once one argument does not fit, none after it is taken: argument i stays argv[i].
+    if (!full)
+      full = utf8PathToAnsi(f.ansi, sizeof f.ansi, element) != 0 ||
+             utf8PathToWide(f.wide, ARG_POOL_SIZE, element) != 0 ||
+             putargs(&gArgTable, &gArgTableW, f.ansi, f.wide) != 0;
+    // Only '-' starts an option here: the '/' of a path is a backslash in its ANSI form.
+    if (full && k > 0 && element[0] != '-') {
+      trace("arguments: %s left out\n", element);
+      ++leftOut;
+    }
+  }
+  if (gArgTable.count == 0)
+    putargs(&gArgTable, &gArgTableW, "", u"");
+  return leftOut;
 }
 
 void startupEnvironment() {

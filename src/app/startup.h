@@ -2,9 +2,13 @@
 // directory and the option pass, shared by the window run and the console front end.
 #pragma once
 
-// Fills gArgTable and gArgTableW from main's argv: argument 0 becomes the running
-// executable's absolute path, every argument takes the program's two path forms.
-void loadArguments(int argc, char** argv);
+// Fills gArgTable and gArgTableW from main's argv element by element: argument i of both
+// tables is argv[i] in the program's two path forms (text/pathconv.h), taken as it is
+// (quotes, blanks and empty elements included), except that argument 0 becomes the running
+// executable's absolute path. The tables' limits hold (511 arguments, the pools): the
+// elements from the first that does not fit on are left out. Returns how many of those
+// are file arguments (not options), 0 normally.
+int loadArguments(int argc, char** argv);
 // Language flags, console output code page and program directory (from argument 0).
 void startupEnvironment();
 // One pass over the ANSI arguments 1..510 that begin with '-' or '/': sets displayLevel

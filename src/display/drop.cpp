@@ -37,9 +37,9 @@ void dropTakeFiles(void* drop) {
       unicpy(v.droppedPathW, wide);
       for (int k = 0; k <= ansiLength; ++k)
         v.droppedPath[k] = ansi[k];
-    } else {
-      addargW(&gArgTableW, wide);
-      addarg(&gArgTable, ansi);
+    } else if (putargs(&gArgTable, &gArgTableW, ansi, wide) != 0) {
+      trace("drop: name %d left out, the argument lists are full\n", i);
+      continue;
     }
     v.dropped = 0xFF;
   }

@@ -478,11 +478,21 @@ void ReportWindow::dragMoveEvent(QDragMoveEvent* e) {
     e->acceptProposedAction();
 }
 
+// The bytes the file system names a local file URL's file with: the percent-decoded path
+// of the URL as sent. Decoding it into a QString would replace the bytes of a name that is
+// not UTF-8 (a Shift-JIS or Latin-1 name) and name no file.
+std::string localFileBytes(const QUrl& url) {
+  const QString host = url.host();
+  if (!host.isEmpty() && host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) != 0)
+    return QFile::encodeName(url.toLocalFile()).toStdString(); // a share: //host/path
+  return QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()).toStdString();
+}
+
 void ReportWindow::dropEvent(QDropEvent* e) {
   DropRecord record;
   for (const QUrl& url : e->mimeData()->urls())
     if (url.isLocalFile())
-      record.paths.push_back(QFile::encodeName(url.toLocalFile()).toStdString());
+      record.paths.push_back(localFileBytes(url));
   if (record.paths.empty())
     return;
   record.point = e->position().toPoint();

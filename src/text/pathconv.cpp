@@ -10,6 +10,9 @@
 namespace {
 
 constexpr uint32_t INVALID_CODE_POINT = 0xFFFFFFFFu;
+// A byte that is no part of UTF-8 travels in the UTF-16 form as ESCAPE_BASE + byte.
+constexpr uint32_t ESCAPE_BASE = 0xDC00;
+constexpr uint32_t ESCAPE_BACKSLASH = ESCAPE_BASE + '\\';
 
 // Appends cp as UTF-8 at out[*len], leaving room for the terminator. 0, or -1 when the
 // character does not fit (nothing written).
@@ -128,7 +131,74 @@ void terminateEmpty(char* out, size_t outSize) {
     out[0] = '\0';
 }
 
+// End of the component that starts at p: the next '/' or the terminator.
+const unsigned char* componentEnd(const unsigned char* p) {
+  while (*p != 0 && *p != '/')
+    p++;
+  return p;
+}
+
+// True when every character of [p, end) is valid UTF-8. A sequence never runs past end:
+// '/' and the terminator are no continuation bytes.
+bool isUtf8Run(const unsigned char* p, const unsigned char* end) {
+  while (p < end) {
+    uint32_t cp;
+    p += getUtf8(p, &cp);
+    if (cp == INVALID_CODE_POINT)
+      return false;
+  }
+  return p == end;
+}
+
+// True when [p, end) is Shift-JIS of the emulated code page with at least one byte of
+// 0x80 or more: pairs that map to a character, half-width katakana, ASCII.
+bool isSjisRun(const unsigned char* p, const unsigned char* end) {
+  bool wide = false;
+  while (p < end) {
+    unsigned char b = *p;
+    if (b < 0x80) {
+      p++;
+      continue;
+    }
+    wide = true;
+    if (platformIsDbcsLeadByte(b)) {
+      if (p + 1 >= end || ansiCodeToCodePoint(static_cast<uint32_t>(b) << 8 | p[1]) == 0)
+        return false;
+      p += 2;
+    } else if (b >= 0xA1 && b <= 0xDF) {
+      p++;
+    } else {
+      return false;
+    }
+  }
+  return wide;
+}
+
+// U+DC80..U+DCFF (a byte 0x80-0xFF) or U+DC5C (a backslash byte in such a name).
+bool isEscape(uint32_t unit) {
+  return (unit >= ESCAPE_BASE + 0x80 && unit <= ESCAPE_BASE + 0xFF) || unit == ESCAPE_BACKSLASH;
+}
+
+// True when the system path utf8 converts back to exactly widePath (either separator).
+bool isCanonicalWide(const char* utf8, const char16_t* widePath) {
+  static char16_t back[4096];
+  if (utf8PathToWide(back, sizeof back / sizeof back[0], utf8) != 0)
+    return false;
+  size_t i = 0;
+  for (; widePath[i] != 0; i++) {
+    char16_t unit = widePath[i] == '/' ? u'\\' : widePath[i];
+    if (back[i] != unit)
+      return false;
+  }
+  return back[i] == 0;
+}
+
 } // namespace
+
+int isRawSjisName(const char* begin, size_t length) {
+  const unsigned char* p = reinterpret_cast<const unsigned char*>(begin);
+  return isSjisRun(p, p + length) && !isUtf8Run(p, p + length) ? 1 : 0;
+}
 
 // ---- Towards the file system ----
 
@@ -174,6 +244,7 @@ int widePathToUtf8(char* out, size_t outSize, const char16_t* widePath) {
     return -1;
   const char16_t* p = widePath;
   size_t len = 0;
+  bool escaped = false;
   while (*p != 0) {
     uint32_t cp = *p++;
     if (cp == '\\') {
@@ -186,6 +257,14 @@ int widePathToUtf8(char* out, size_t outSize, const char16_t* widePath) {
       }
       p++;
       cp = 0x10000 + ((cp & 0x3FF) << 10 | (low & 0x3FF));
+    } else if (isEscape(cp)) {
+      if (len + 1 >= outSize) {
+        out[0] = '\0';
+        return -1;
+      }
+      out[len++] = static_cast<char>(cp - ESCAPE_BASE);
+      escaped = true;
+      continue;
     } else if (cp >= 0xDC00 && cp <= 0xDFFF) {
       out[0] = '\0';
       return -1;
@@ -196,6 +275,13 @@ int widePathToUtf8(char* out, size_t outSize, const char16_t* widePath) {
     }
   }
   out[len] = '\0';
+  // Escapes name bytes only where the file system's name holds them: bytes that would
+  // read as UTF-8 (E3 83 A2 is モ), or a backslash outside such a name, give a path that
+  // converts back to another text, and are refused. So a name has one UTF-16 form.
+  if (escaped && !isCanonicalWide(out, widePath)) {
+    out[0] = '\0';
+    return -1;
+  }
   return 0;
 }
 
@@ -208,25 +294,50 @@ int utf8PathToAnsi(char* out, size_t outSize, const char* utf8Path) {
   const unsigned char* p = reinterpret_cast<const unsigned char*>(utf8Path);
   size_t len = 0;
   while (*p != 0) {
-    uint32_t cp;
-    p += getUtf8(p, &cp);
-    uint32_t code;
-    if (cp < 0x80)
-      code = cp == '/' ? '\\' : cp;
-    else if (cp == INVALID_CODE_POINT)
-      code = '?';
-    else
-      code = codePointToAnsi(cp);
-    if (code == 0)
-      code = '?';
-    size_t n = code >= 0x100 ? 2 : 1;
-    if (len + n >= outSize) {
-      out[len] = '\0';
-      return -1;
+    const unsigned char* end = componentEnd(p);
+    const bool utf8 = isUtf8Run(p, end);
+    if (!utf8 && isSjisRun(p, end)) {
+      // A name stored as Shift-JIS bytes (an archive unpacked without conversion) is its
+      // own ANSI form. A cut ends on a whole character.
+      while (p < end) {
+        size_t n = platformIsDbcsLeadByte(*p) ? 2 : 1;
+        if (len + n >= outSize) {
+          out[len] = '\0';
+          return -1;
+        }
+        for (size_t i = 0; i < n; i++)
+          out[len++] = static_cast<char>(*p++);
+      }
     }
-    if (n == 2)
-      out[len++] = static_cast<char>(code >> 8);
-    out[len++] = static_cast<char>(code & 0xFF);
+    while (p < end) {
+      uint32_t cp;
+      p += getUtf8(p, &cp);
+      uint32_t code;
+      if (cp < 0x80)
+        code = cp == '\\' && !utf8 ? '?' : cp; // a backslash byte of such a name is no separator
+      else if (cp == INVALID_CODE_POINT)
+        code = '?';
+      else
+        code = codePointToAnsi(cp);
+      if (code == 0)
+        code = '?';
+      size_t n = code >= 0x100 ? 2 : 1;
+      if (len + n >= outSize) {
+        out[len] = '\0';
+        return -1;
+      }
+      if (n == 2)
+        out[len++] = static_cast<char>(code >> 8);
+      out[len++] = static_cast<char>(code & 0xFF);
+    }
+    if (*p == '/') {
+      if (len + 1 >= outSize) {
+        out[len] = '\0';
+        return -1;
+      }
+      out[len++] = '\\';
+      p++;
+    }
   }
   out[len] = '\0';
   return 0;
@@ -240,25 +351,50 @@ int utf8PathToWide(char16_t* out, size_t outUnits, const char* utf8Path) {
   const unsigned char* p = reinterpret_cast<const unsigned char*>(utf8Path);
   size_t len = 0;
   while (*p != 0) {
-    uint32_t cp;
-    p += getUtf8(p, &cp);
-    if (cp == INVALID_CODE_POINT)
-      cp = 0xFFFD;
-    else if (cp == '/')
-      cp = '\\';
-    size_t n = cp >= 0x10000 ? 2 : 1;
-    if (len + n >= outUnits) {
-      out[len] = 0;
-      return -1;
+    const unsigned char* end = componentEnd(p);
+    const bool utf8 = isUtf8Run(p, end);
+    while (p < end) {
+      uint32_t cp;
+      const unsigned char* at = p;
+      p += getUtf8(p, &cp);
+      if (cp == INVALID_CODE_POINT)
+        cp = ESCAPE_BASE + *at;
+      else if (cp == '\\' && !utf8)
+        cp = ESCAPE_BACKSLASH; // part of the name, as in a Shift-JIS pair such as 0x955C
+      size_t n = cp >= 0x10000 ? 2 : 1;
+      if (len + n >= outUnits) {
+        out[len] = 0;
+        return -1;
+      }
+      if (n == 2) {
+        cp -= 0x10000;
+        out[len++] = static_cast<char16_t>(0xD800 | (cp >> 10));
+        out[len++] = static_cast<char16_t>(0xDC00 | (cp & 0x3FF));
+      } else {
+        out[len++] = static_cast<char16_t>(cp);
+      }
     }
-    if (n == 2) {
-      cp -= 0x10000;
-      out[len++] = static_cast<char16_t>(0xD800 | (cp >> 10));
-      out[len++] = static_cast<char16_t>(0xDC00 | (cp & 0x3FF));
-    } else {
-      out[len++] = static_cast<char16_t>(cp);
+    if (*p == '/') {
+      if (len + 1 >= outUnits) {
+        out[len] = 0;
+        return -1;
+      }
+      out[len++] = '\\';
+      p++;
     }
   }
   out[len] = 0;
+  return 0;
+}
+
+int hasPathEscapes(const char16_t* widePath) {
+  if (widePath == nullptr)
+    return 0;
+  for (const char16_t* p = widePath; *p != 0; p++) {
+    if (*p >= 0xD800 && *p <= 0xDBFF && p[1] >= 0xDC00 && p[1] <= 0xDFFF)
+      p++; // the low half of a pair is a character, not an escape
+    else if (isEscape(*p))
+      return 1;
+  }
   return 0;
 }

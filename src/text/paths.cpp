@@ -6,7 +6,6 @@
 // ---- File lookup ----
 // ---- Current directory ----
 // ---- Argument tables ----
-// ---- The process command line ----
 #include "text/paths.h"
 
 #include <cstring>
@@ -17,7 +16,6 @@
 
 ArgTable gArgTable;
 ArgTableW gArgTableW;
-ProcessCommandLine gProcessCommandLine;
 
 // ---- Character steps ----
 
@@ -278,12 +276,14 @@ struct NameSearch {
   FoundEntry first[2];  // the smallest matches, in order
 };
 
+// Bytes of the character at s; a byte that starts no whole UTF-8 sequence (a name that is
+// not UTF-8) is a character of its own, so '?' matches it.
 size_t utf8Step(const char* s) {
   unsigned char b = static_cast<unsigned char>(s[0]);
-  size_t n = b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC0 ? 2 : 1;
+  size_t n = b >= 0xF8 ? 1 : b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC0 ? 2 : 1;
   for (size_t i = 1; i < n; i++) {
-    if (s[i] == '\0')
-      return i;
+    if ((static_cast<unsigned char>(s[i]) & 0xC0) != 0x80) // also stops at the terminator
+      return 1;
   }
   return n;
 }
@@ -408,6 +408,44 @@ int findSystemName(const char** result, NameSearch* search, char* utf8Path) {
   return 0;
 }
 
+// The system path of an ANSI path whose components may be stored as their own Shift-JIS
+// bytes: each such component is taken as those bytes when the converted name does not
+// exist and the raw one does. Returns 1 with the path in out when some component was taken
+// raw, else 0.
+int rawComponentPath(char* out, size_t outSize, const char* ansiPath) {
+  size_t len = 0;
+  int taken = 0;
+  const char* p = ansiPath;
+  for (;;) {
+    const char* end = p;
+    while (*end != '\0' && !isSeparator(*end))
+      end += charStep(end);
+    char component[SYSTEM_PATH_SIZE];
+    size_t n = static_cast<size_t>(end - p);
+    if (n >= sizeof component || len + 3 * n + 2 > outSize)
+      return 0;
+    std::memcpy(component, p, n);
+    component[n] = '\0';
+    if (ansiPathToUtf8(out + len, outSize - len, component) != 0)
+      return 0;
+    if (isRawSjisName(component, n) && !platformEntryExists(out)) {
+      char converted[SYSTEM_PATH_SIZE];
+      std::strcpy(converted, out + len);
+      std::memcpy(out + len, component, n + 1);
+      if (platformEntryExists(out))
+        taken = 1;
+      else
+        std::strcpy(out + len, converted);
+    }
+    len += std::strlen(out + len);
+    if (*end == '\0')
+      return taken;
+    out[len++] = '/';
+    out[len] = '\0';
+    p = end + 1;
+  }
+}
+
 } // namespace
 
 int findname(char* out, const char* path) {
@@ -418,6 +456,8 @@ int findname(char* out, const char* path) {
   NameSearch search;
   const char* name = nullptr;
   int result = findSystemName(&name, &search, utf8Path);
+  if (result == -1 && rawComponentPath(utf8Path, sizeof utf8Path, path) != 0)
+    result = findSystemName(&name, &search, utf8Path);
   if (result != 0)
     return result;
   utf8PathToAnsi(out, 260, name); // a name of at most 255 UTF-8 bytes always fits
@@ -565,86 +605,58 @@ int getargsW(ArgTableW* table, const char16_t* commandLine) {
   return splitCommandLine(table, commandLine);
 }
 
+namespace {
+
+template <class Table>
+void clearTable(Table* table) {
+  table->count = 0;
+  table->used = 0;
+  table->pool[0] = 0;
+  table->arg[0] = table->pool;
+}
+
+// Room in table for one more argument of length characters, its terminator and the empty
+// free-place string after it.
+template <class Table>
+bool hasRoom(const Table* table, size_t length) {
+  return table->count >= 0 && table->count < ARG_MAX_COUNT && table->used >= 0 &&
+         length < ARG_POOL_FULL &&
+         static_cast<size_t>(table->used) + length + 1 <= static_cast<size_t>(ARG_POOL_FULL);
+}
+
+template <class C, class Table>
+void putArgument(Table* table, const C* text, size_t length) {
+  C* to = table->pool + table->used;
+  table->arg[table->count] = to;
+  for (size_t i = 0; i < length; i++)
+    to[i] = text[i];
+  to[length] = 0;
+  table->used += static_cast<int32_t>(length + 1);
+  table->pool[table->used] = 0;
+  table->arg[++table->count] = table->pool + table->used;
+}
+
+} // namespace
+
+void clearargs(ArgTable* table, ArgTableW* tableW) {
+  clearTable(table);
+  clearTable(tableW);
+}
+
+int putargs(ArgTable* table, ArgTableW* tableW, const char* text, const char16_t* textW) {
+  const size_t n = length(text);
+  const size_t nW = length(textW);
+  if (!hasRoom(table, n) || !hasRoom(tableW, nW))
+    return -1;
+  putArgument(table, text, n);
+  putArgument(tableW, textW, nW);
+  return 0;
+}
+
 int addarg(ArgTable* table, const char* text) {
   return appendArgument(table, text);
 }
 
 int addargW(ArgTableW* table, const char16_t* text) {
   return appendArgument(table, text);
-}
-
-// ---- The process command line ----
-
-namespace {
-
-// Appends ' ' (unless first), the element converted by convert, and quotes around it when
-// it holds a blank or is empty. 0, or -1 with out restored when it does not fit.
-template <class C, class Convert>
-int appendElement(C* out, size_t size, size_t* outLength, const char* utf8, bool first,
-                  Convert convert) {
-  size_t start = *outLength;
-  size_t at = start;
-  bool quote = utf8[0] == '\0' || std::strpbrk(utf8, " \t") != nullptr;
-  // Room for the separator, both quotes and the terminator before converting.
-  size_t overhead = (first ? 0 : 1) + (quote ? 2 : 0) + 1;
-  if (start + overhead > size) {
-    out[start] = 0;
-    return -1;
-  }
-  if (!first)
-    out[at++] = ' ';
-  if (quote)
-    out[at++] = '"';
-  if (convert(out + at, size - at - (quote ? 1 : 0), utf8) != 0) {
-    out[start] = 0;
-    return -1;
-  }
-  at += length(out + at);
-  if (quote)
-    out[at++] = '"';
-  out[at] = 0;
-  *outLength = at;
-  return 0;
-}
-
-} // namespace
-
-int buildCommandLines(int argc, char** argv, char* ansiOut, size_t ansiSize, char16_t* wideOut,
-                      size_t wideUnits) {
-  if (ansiSize == 0 || wideUnits == 0)
-    return -1;
-  ansiOut[0] = '\0';
-  wideOut[0] = 0;
-  size_t ansiLength = 0;
-  size_t wideLength = 0;
-  char executable[SYSTEM_PATH_SIZE];
-  for (int k = 0; k < argc; k++) {
-    const char* element = argv[k] != nullptr ? argv[k] : "";
-    // The program's own path locates the font and alias.ini beside it from any directory.
-    if (k == 0 && platformExecutablePath(executable, sizeof executable) == 0)
-      element = executable;
-    size_t ansiBefore = ansiLength;
-    // Both lines get the same elements, so argument i means the same file in both lists.
-    if (appendElement(ansiOut, ansiSize, &ansiLength, element, k == 0, utf8PathToAnsi) != 0 ||
-        appendElement(wideOut, wideUnits, &wideLength, element, k == 0, utf8PathToWide) != 0) {
-      ansiOut[ansiBefore] = '\0';
-      trace("command line: argument %d and later do not fit", k);
-      return -1;
-    }
-  }
-  return 0;
-}
-
-int setProcessCommandLine(int argc, char** argv) {
-  // Kept below the splitter's line limit, so no argument is cut without notice.
-  return buildCommandLines(argc, argv, gProcessCommandLine.ansi, ARG_LINE_LIMIT,
-                           gProcessCommandLine.wide, ARG_LINE_LIMIT);
-}
-
-int getProcessArgs(ArgTable* table) {
-  return getargs(table, gProcessCommandLine.ansi);
-}
-
-int getProcessArgsW(ArgTableW* table) {
-  return getargsW(table, gProcessCommandLine.wide);
 }

@@ -110,9 +110,11 @@ struct ArgTableW {
   char16_t pool[ARG_POOL_SIZE];
 };
 
-// The program's two argument lists: filled once at start-up by getargs/getargsW from the
-// process command line, extended by addarg/addargW (a file chosen in the open dialog or
-// dropped on the window). Nothing is ever removed.
+// The program's two argument lists: filled once at start-up, element by element from the
+// process's argument vector (clearargs, putargs) or by getargs/getargsW from a command
+// line the platform gives as one string; extended by a file chosen in the open dialog or
+// dropped on the window. Argument i of one list is argument i of the other. Nothing is
+// ever removed.
 extern ArgTable gArgTable;
 extern ArgTableW gArgTableW;
 
@@ -127,34 +129,16 @@ extern ArgTableW gArgTableW;
 int getargs(ArgTable* table, const char* commandLine);
 int getargsW(ArgTableW* table, const char16_t* commandLine);
 
+// Empties both tables: count 0, nothing of the pools in use.
+void clearargs(ArgTable* table, ArgTableW* tableW);
+// Appends one argument to both tables exactly as given: no quote handling, an empty text is
+// an empty argument, any length the pool holds. Both or neither, so the tables stay
+// aligned: returns 0, or -1 with both unchanged when either holds 511 arguments or its
+// pool lacks room for the text (65,535 characters in use at most).
+int putargs(ArgTable* table, ArgTableW* tableW, const char* text, const char16_t* textW);
+
 // Appends text as one more argument: a text beginning with a double quote contributes the
 // characters up to the next quote (or its end). An empty text or argument, or a full
 // table, changes nothing; at most 65,533 - used characters are copied. Returns 0.
 int addarg(ArgTable* table, const char* text);
 int addargW(ArgTableW* table, const char16_t* text);
-
-// ---- The process command line ----
-
-// Builds the two command lines that getargs and getargsW split from main's argv: argument
-// 0 is the absolute path of the running executable (argv[0] when that cannot be found),
-// every element is converted to the program's path form (UTF-16, or Shift-JIS with '?' for
-// what it cannot hold; '/' becomes a backslash) and enclosed in double quotes when it holds
-// a space or tab or is empty. Elements are separated by one space. A double quote inside
-// an element cannot be expressed in this format and is lost when the line is split.
-// Returns 0, or -1 when a buffer was too small: the lines then hold every element that fit
-// whole.
-int buildCommandLines(int argc, char** argv, char* ansiOut, size_t ansiSize, char16_t* wideOut,
-                      size_t wideUnits);
-
-// The command lines of the process, kept for getProcessArgs/getProcessArgsW.
-struct ProcessCommandLine {
-  char ansi[ARG_POOL_SIZE];     // set by setProcessCommandLine
-  char16_t wide[ARG_POOL_SIZE]; // set by setProcessCommandLine
-};
-extern ProcessCommandLine gProcessCommandLine;
-
-// Builds gProcessCommandLine from main's argv (buildCommandLines). Returns its result.
-int setProcessCommandLine(int argc, char** argv);
-// getargs/getargsW on the lines of setProcessCommandLine (empty lines before it).
-int getProcessArgs(ArgTable* table);
-int getProcessArgsW(ArgTableW* table);

@@ -364,6 +364,40 @@ TEST_F(RunSequence, NameShiftJisCannotHoldIsReadThroughItsUtf16Path) {
   EXPECT_EQ(gScript.boxes[0].text, std::u16string(gResult.textW));
 }
 
+TEST_F(RunSequence, FilesTheArgumentTablesCannotHoldAreNamedOnStandardError) {
+  struct Case {
+    int files;
+    size_t length; // bytes of each file argument
+    const char* message;
+  } cases[] = {
+      {510, 1, ""},
+      {600, 1, "kinetrace: 90 files left out: at most 510 arguments fit\n"},
+      {512, 1, "kinetrace: 2 files left out: at most 510 arguments fit\n"},
+      {3, 40000, "kinetrace: 1 file left out: the arguments fit in 65535 characters at most\n"},
+  };
+  const std::string a = file("a.vmd");
+  for (const Case& c : cases) {
+    gScript = Script{};
+    std::vector<std::string> args = {"-ND2"};
+    for (int i = 1; i < c.files; ++i)
+      args.push_back(c.length == 1 ? a : std::string(c.length, 'x'));
+    testing::internal::CaptureStderr();
+    run(args);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), c.message) << c.files;
+    EXPECT_EQ(gArgTable.count, gArgTableW.count);
+  }
+}
+
+TEST_F(RunSequence, ArgumentsAreTakenAsGivenQuotesAndBlanksIncluded) {
+  const std::string quoted = file("say \"hi\" .vmd"), plain = file("b.vmd");
+  EXPECT_EQ(run({quoted, "", plain}), 0);
+  ASSERT_EQ(gScript.turns.size(), 3u);
+  EXPECT_EQ(gScript.turns[0].actualName, "say \"hi\" .vmd");
+  EXPECT_EQ(gScript.turns[0].readResult, 0);
+  EXPECT_EQ(gScript.turns[1].ansiPath, ""); // still argument 2
+  EXPECT_EQ(gScript.turns[2].actualName, "b.vmd");
+}
+
 TEST_F(RunSequence, NoArgumentAsksWithTheOpenDialog) {
   std::string a = file("chosen.vmd");
   std::string ansi = testing_vmd::ansiPathOf(a);

@@ -158,4 +158,18 @@ TEST_F(Viewer, DroppedFilesEndTheRunAndJoinBothListsFirstOneLast) {
   }
 }
 
+TEST_F(Viewer, ADroppedNameOneListCannotHoldGoesIntoNeither) {
+  using Name = std::pair<std::u16string, std::string>;
+  const Name a = {u"A", "A"}, b = {u"B", "BBBBBBBB"};
+  start(3);
+  gArgTable.used = 65530; // room for "A" but not for "BBBBBBBB" in the ANSI list
+  gArgTable.arg[gArgTable.count] = gArgTable.pool + gArgTable.used;
+  FakeDrop drop = {{a, b}, false};
+  gFake.script = {[&] { fakeSend(WINDOW_MSG_DROP_FILES, 0, 0, 0, &drop); }, key(0x1B)};
+  EXPECT_EQ(VIEWER_DROPPED, run());
+  ASSERT_EQ(gArgTable.count, 2);
+  ASSERT_EQ(gArgTableW.count, 2);
+  EXPECT_EQ(a, Name(gArgTableW.arg[1], gArgTable.arg[1]));
+}
+
 } // namespace

@@ -17,9 +17,9 @@
 #include <QWheelEvent>
 
 #include <cstdlib>
-#include <unistd.h>
 #include <memory>
 #include <string>
+#include <unistd.h>
 #include <utility>
 #include <vector>
 
@@ -222,6 +222,37 @@ TEST_F(QtWindow, DroppedLocalFilesComeInBothPathForms) {
   EXPECT_EQ(gDropShortFirst, u'#');
   EXPECT_EQ(gViewWindow.dropX, 25); // the drop point, through dragQueryPoint
   EXPECT_EQ(gViewWindow.dropY, 35);
+}
+
+TEST_F(QtWindow, DroppedNamesThatAreNotUtf8KeepTheirBytes) {
+  test_files::TempDir d;
+  ASSERT_TRUE(d.ok());
+  d.folder("\x83\x82");
+  const std::string names[] = {d.write("\x83\x82\x81\x5B.vmd", ""), // モー.vmd in Shift-JIS
+                               d.write("caf\xE9 %41.vmd", ""),      // Latin-1, a literal %41
+                               d.write("\x83\x82/\x95\x5C.vmd", "")};
+  getargs(&gArgTable, "kinetrace");
+  getargsW(&gArgTableW, u"kinetrace");
+  QAbstractScrollArea* w = openRecorded();
+  ASSERT_NE(w, nullptr);
+  qtWindowPlatform()->dragAcceptFiles(1);
+  QList<QUrl> urls;
+  for (const std::string& name : names)
+    urls.push_back(QUrl::fromEncoded("file://" + QByteArray(name.c_str()).toPercentEncoding("/")));
+  QMimeData data;
+  data.setUrls(urls);
+  QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::NoButton, Qt::NoModifier);
+  QApplication::sendEvent(w->viewport(), &enter);
+  QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::NoButton, Qt::NoModifier);
+  QApplication::sendEvent(w->viewport(), &drop);
+
+  ASSERT_EQ(gDropNames.size(), std::size(names));
+  for (size_t i = 0; i < gDropNames.size(); ++i) {
+    EXPECT_EQ(gDropNames[i], pathForms(names[i])) << names[i];
+    char utf8[VIEW_PATH_SIZE * 3];
+    EXPECT_EQ(widePathToUtf8(utf8, sizeof utf8, gDropNames[i].first.c_str()), 0);
+    EXPECT_EQ(std::string(utf8), names[i]) << "the UTF-16 form names the file byte for byte";
+  }
 }
 
 TEST_F(QtWindow, TheHandShowsWhileTheLeftButtonIsHeld) {

@@ -41,6 +41,15 @@ ToSystem fromWide(const std::u16string& wide, size_t outSize = 64) {
   return {r, out};
 }
 
+// U+E000-U+E0FF of a test text stand for the escapes U+DC00-U+DCFF, which a literal cannot
+// hold.
+std::u16string esc(std::u16string s) {
+  for (char16_t& c : s)
+    if (c >= 0xE000 && c <= 0xE0FF)
+      c = static_cast<char16_t>(c - 0xE000 + 0xDC00);
+  return s;
+}
+
 } // namespace
 
 TEST(PathConv, AnsiPathsBecomeUtf8WithSlashes) {
@@ -132,10 +141,15 @@ TEST(PathConv, SystemPathsBecomeAnsiWithQuestionMarksForLostCharacters) {
        "a\xFF"
        "b",
        0, "a?b"},
-      {"overlong slash", "\xC0\xAF", 0, "??"},
+      {"overlong slash is half-width katakana", "\xC0\xAF", 0, "\xC0\xAF"},
       {"encoded surrogate", "\xED\xA0\x80", 0, "???"},
-      {"cut sequence", "\xE8\xA1", 0, "??"},
+      {"cut sequence is a Shift-JIS pair", "\xE8\xA1", 0, "\xE8\xA1"},
       {"empty", "", 0, ""},
+      {"Shift-JIS name keeps its bytes", "/\x83\x82/\x95\x5C.vmd", 0, "\\\x83\x82\\\x95\x5C.vmd"},
+      {"per component", "\xE6\xAD\xA9/\x83\x82", 0, "\x95\xE0\\\x83\x82"},
+      {"Latin-1 name", "caf\xE9.vmd", 0, "caf?.vmd"},
+      {"backslash of a name that is neither", "\xFF\\\xE6\xAD\xA9", 0, "??\x95\xE0"},
+      {"lone lead byte is no Shift-JIS", "a\x83", 0, "a?"},
   };
   for (const Case& c : cases) {
     char out[64];
@@ -161,9 +175,13 @@ TEST(PathConv, SystemPathsBecomeUtf16) {
   const Case cases[] = {
       {"separators", "/tmp/表.vmd", u"\\tmp\\表.vmd"},
       {"surrogate pair", "\xF0\xA0\xAE\x9F", u"\U00020B9F"},
-      {"invalid byte", "a\xFF", u"a\uFFFD"},
-      {"overlong slash", "\xC0\xAF", u"\uFFFD\uFFFD"},
-      {"above U+10FFFF", "\xF4\x90\x80\x80", u"\uFFFD\uFFFD\uFFFD\uFFFD"},
+      {"invalid byte", "a\xFF", esc(u"a\uE0FF")},
+      {"overlong slash", "\xC0\xAF", esc(u"\uE0C0\uE0AF")},
+      {"above U+10FFFF", "\xF4\x90\x80\x80", esc(u"\uE0F4\uE090\uE080\uE080")},
+      {"Shift-JIS name", "/\x83\x82.vmd", esc(u"\\\uE083\uE082.vmd")},
+      {"backslash byte of a name that is not UTF-8", "\x95\x5C", esc(u"\uE095\uE05C")},
+      {"per component", "\xE6\xAD\xA9\\/\x83\x82", esc(u"\u6B69\\\\\uE083\uE082")},
+      {"UTF-8 inside a name that is not", "\xE6\xAD\xA9\xFF", esc(u"\u6B69\uE0FF")},
   };
   for (const Case& c : cases) {
     char16_t out[16];
@@ -214,4 +232,36 @@ TEST(PathConv, EveryMappedCodeRoundTrips) {
   }
   EXPECT_EQ(failures, "");
   EXPECT_GT(checked, 11000);
+}
+
+// Every name the file system can hold comes back byte for byte through the UTF-16 form;
+// escapes that would stand for other bytes, or for no name of the file system, convert
+// to nothing.
+TEST(PathConv, EscapesCarryNamesThatAreNotUtf8) {
+  const char* names[] = {
+      "/tmp/\x83\x82\x81\x5B.vmd", "\x95\x5C\x8F\xEE\\x", "caf\xE9.vmd",
+      "\x80\xA0\xFD\xFE\xFF",      "\xED\xA0\x80",        "\xC0\xAF/\xE6\xAD\xA9",
+      "\xE6\xAD\xA9\xFF",
+  };
+  for (const char* name : names) {
+    char16_t wide[64];
+    ASSERT_EQ(utf8PathToWide(wide, 64, name), 0) << name;
+    EXPECT_EQ(hasPathEscapes(wide), 1) << name;
+    EXPECT_EQ(fromWide(wide), (ToSystem{0, name}));
+  }
+  struct Case {
+    const char* label;
+    std::u16string wide;
+  } refused[] = {
+      {"slash", esc(u"a\uE02F")},
+      {"NUL", std::u16string(u"a") + char16_t(0xDC00)},
+      {"ASCII letter", esc(u"\uE041")},
+      {"dot", esc(u"\uE02E\uE02E")},
+      {"bytes that read as UTF-8", esc(u"\uE0E3\uE083\uE0A2")},
+      {"escaped backslash in a UTF-8 name", esc(u"a\uE05Cb")},
+      {"byte escaped where it is UTF-8", esc(u"\u6B69\uE0E6\uE0AD\uE0A9\uE0FF")},
+  };
+  for (const Case& c : refused)
+    EXPECT_EQ(fromWide(c.wide), (ToSystem{-1, ""})) << c.label;
+  EXPECT_EQ(hasPathEscapes(u"\U00010080\u6B69"), 0) << "the low half of a pair";
 }

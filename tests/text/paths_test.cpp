@@ -314,6 +314,42 @@ TEST(Paths, FindnameMatchesLikeWindows) {
   EXPECT_EQ(findname(out, d.ansi("only/*.*").c_str()), -2); // ".", ".." as on Windows
 }
 
+// Names that are not UTF-8 are found through both path forms, which are the forms
+// utf8PathToAnsi and utf8PathToWide give them: the ANSI form names a Shift-JIS name by
+// its own bytes, the UTF-16 form carries the bytes as escapes.
+TEST(Paths, FindnameReachesNamesThatAreNotUtf8) {
+  ScratchDir d;
+  ASSERT_FALSE(d.dir().empty());
+  d.folder("\x83\x82");     // モ in Shift-JIS bytes
+  d.folder("\xE6\xAD\xA9"); // 歩 in UTF-8
+  const char* names[] = {
+      "\x83\x82\x81\x5B\x83\x56\x83\x87\x83\x93.vmd", // モーション.vmd in Shift-JIS
+      "\x95\x5C\x8F\xEE.vmd",                         // 表情.vmd: 0x5C as a second byte
+      "caf\xE9.vmd",                                  // Latin-1
+      "\x83\x82/\x83\x82.vmd",                        // in a Shift-JIS folder
+      "\xE6\xAD\xA9/\x83\x82.vmd",                    // a Shift-JIS name in a UTF-8 folder
+      "\x83\x82/caf\xE9.vmd",
+  };
+  for (const char* name : names) {
+    d.file(name);
+    char ansi[260];
+    char16_t wide[260];
+    ASSERT_EQ(utf8PathToAnsi(ansi, sizeof ansi, d.path(name).c_str()), 0);
+    ASSERT_EQ(utf8PathToWide(wide, 260, d.path(name).c_str()), 0);
+    const char* base = std::strrchr(name, '/') != nullptr ? std::strrchr(name, '/') + 1 : name;
+    char expected[260];
+    char16_t expectedW[260];
+    utf8PathToAnsi(expected, sizeof expected, base);
+    utf8PathToWide(expectedW, 260, base);
+    char out[260] = "junk";
+    char16_t outW[260] = u"junk";
+    EXPECT_EQ(findname(out, ansi), 0) << name;
+    EXPECT_STREQ(out, expected) << name;
+    EXPECT_EQ(findnameW(outW, wide), 0) << name;
+    EXPECT_EQ(std::u16string(outW), std::u16string(expectedW)) << name;
+  }
+}
+
 TEST(Paths, FindnameAndCurrentDirectoryRelative) {
   ScratchDir d;
   ASSERT_FALSE(d.dir().empty());
@@ -503,63 +539,40 @@ TEST(Paths, AddargLimits) {
   EXPECT_EQ(std::u16string(tableW.arg[1]), u"abc");
 }
 
-TEST(Paths, BuildCommandLinesRoundTrips) {
-  char exeUtf8[4096];
-  ASSERT_EQ(platformExecutablePath(exeUtf8, sizeof exeUtf8), 0);
-  char exeAnsi[4096];
-  ASSERT_EQ(utf8PathToAnsi(exeAnsi, sizeof exeAnsi, exeUtf8), 0);
-  const char* elements[] = {"ignored", "/tmp/a b/walk.vmd",           "", "-ND",
-                            "x\ty",    "\xE6\xAD\xA9\xE3\x81\x8F.vmd"}; // 歩く.vmd
-  char* argv[6];
-  for (int i = 0; i < 6; i++)
-    argv[i] = const_cast<char*>(elements[i]);
-  static char ansi[1024];
-  static char16_t wide[1024];
-  ASSERT_EQ(buildCommandLines(6, argv, ansi, sizeof ansi, wide, 1024), 0);
-  std::string expected =
-      std::string(exeAnsi) + " \"\\tmp\\a b\\walk.vmd\" \"\" -ND \"x\ty\" \x95\xE0\x82\xAD.vmd";
-  if (std::string(exeAnsi).find(' ') != std::string::npos)
-    expected = "\"" + std::string(exeAnsi) + "\"" + expected.substr(std::strlen(exeAnsi));
-  EXPECT_EQ(std::string(ansi), expected);
-  getargs(&tableA, ansi);
-  EXPECT_EQ(argsOf(tableA), (std::vector<std::string>{exeAnsi, "\\tmp\\a b\\walk.vmd", "", "-ND",
-                                                      "x\ty", "\x95\xE0\x82\xAD.vmd"}));
-  getargsW(&tableW, wide);
-  std::vector<std::u16string> wideArgs = argsOf(tableW);
-  ASSERT_EQ(wideArgs.size(), 6u);
-  EXPECT_EQ(wideArgs[1], u"\\tmp\\a b\\walk.vmd");
-  EXPECT_EQ(wideArgs[2], u"");
-  EXPECT_EQ(wideArgs[5], u"\u6B69\u304F.vmd");
+TEST(Paths, PutargsTakesTextsAsTheyAreIntoBothTables) {
+  clearargs(&tableA, &tableW);
+  for (const char* text : {"prog", "a \"b\" c", "", "\"q", "\x95\x5C"})
+    ASSERT_EQ(putargs(&tableA, &tableW, text, u16(text).c_str()), 0) << text;
+  EXPECT_EQ(argsOf(tableA), (std::vector<std::string>{"prog", "a \"b\" c", "", "\"q", "\x95\x5C"}));
+  EXPECT_EQ(argsOf(tableW).size(), 5u);
+  expectFreePlace(tableA, tableW);
 
-  // A line that is too small keeps only whole elements, the same ones in both forms.
-  size_t firstTwo = std::string(ansi).find(" \"\" -ND");
-  ASSERT_NE(firstTwo, std::string::npos);
-  size_t room = firstTwo + 3; // the terminator and two of the four characters of  ""
-  EXPECT_EQ(buildCommandLines(6, argv, ansi, room, wide, 1024), -1);
-  getargs(&tableA, ansi);
-  getargsW(&tableW, wide);
-  EXPECT_EQ(tableA.count, 2);
-  EXPECT_EQ(tableW.count, 2);
-  EXPECT_EQ(buildCommandLines(6, argv, ansi, sizeof ansi, wide, 8), -1);
-  getargs(&tableA, ansi);
-  getargsW(&tableW, wide);
-  EXPECT_EQ(tableA.count, tableW.count);
-}
-
-TEST(Paths, ProcessCommandLineFeedsBothTables) {
-  const char* elements[] = {"kinetrace", "dir/m o.vmd", "-nd"};
-  char* argv[3];
-  for (int i = 0; i < 3; i++)
-    argv[i] = const_cast<char*>(elements[i]);
-  ASSERT_EQ(setProcessCommandLine(3, argv), 0);
-  getProcessArgs(&tableA);
-  getProcessArgsW(&tableW);
-  ASSERT_EQ(tableA.count, 3);
-  ASSERT_EQ(tableW.count, 3);
-  EXPECT_STREQ(tableA.arg[1], "dir\\m o.vmd");
-  EXPECT_EQ(std::u16string(tableW.arg[2]), u"-nd");
-  // Argument 0 is the running program, wherever it was started from.
-  char dir[260];
-  getdir(dir, tableA.arg[0]);
-  EXPECT_EQ(dir[0], '\\');
+  // Both or neither: a text one pool cannot hold goes into neither table.
+  struct Case {
+    int count;
+    int usedA;
+    int usedW;
+    size_t length;
+    int result;
+  } cases[] = {
+      {510, 0, 0, 1, 0},    {511, 0, 0, 1, -1},  {1, 65533, 0, 1, 0},  {1, 65534, 0, 1, -1},
+      {1, 0, 65534, 1, -1}, {1, 0, 0, 65534, 0}, {1, 0, 0, 65535, -1},
+  };
+  for (const Case& c : cases) {
+    clearargs(&tableA, &tableW);
+    putargs(&tableA, &tableW, "p", u"p");
+    tableA.count = tableW.count = c.count;
+    tableA.used = c.usedA;
+    tableW.used = c.usedW;
+    tableA.arg[c.count] = tableA.pool + c.usedA;
+    tableW.arg[c.count] = tableW.pool + c.usedW;
+    tableA.pool[c.usedA] = 0;
+    tableW.pool[c.usedW] = 0;
+    std::string text(c.length, 'x');
+    EXPECT_EQ(putargs(&tableA, &tableW, text.c_str(), u16(text).c_str()), c.result) << c.length;
+    EXPECT_EQ(tableA.count, c.count + (c.result == 0)) << c.length;
+    EXPECT_EQ(tableW.count, tableA.count) << c.length;
+    EXPECT_LE(tableA.used, ARG_POOL_FULL);
+    expectFreePlace(tableA, tableW);
+  }
 }

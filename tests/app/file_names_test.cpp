@@ -1,0 +1,104 @@
+// File names as the file system holds them, run through the built program: names that are
+// not UTF-8 (an archive unpacked without conversion, Latin-1), names with a double quote,
+// folders of such names. Each must be read, whatever its name shows as.
+#include <cstdio>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+#include "common/vmd_builder.h"
+
+using testing_vmd::sjis;
+using testing_vmd::TempDir;
+using testing_vmd::VmdBuilder;
+
+namespace {
+
+const std::string kBinary = KT_BINARY_DIR "/bin/kinetrace";
+
+struct Outcome {
+  int status = -1;
+  std::vector<std::string> lines; // standard output
+  std::string err;
+};
+
+std::string slurp(const std::string& path) {
+  std::string text;
+  if (FILE* f = std::fopen(path.c_str(), "rb")) {
+    for (int c; (c = std::fgetc(f)) != EOF;)
+      text += static_cast<char>(c);
+    std::fclose(f);
+  }
+  return text;
+}
+
+Outcome runProgram(const TempDir& scratch, std::vector<std::string> args) {
+  args.insert(args.begin(), kBinary);
+  std::vector<char*> argv;
+  for (std::string& a : args)
+    argv.push_back(a.data());
+  argv.push_back(nullptr);
+  const std::string outPath = scratch.path("stdout"), errPath = scratch.path("stderr");
+  const pid_t pid = fork();
+  if (pid == 0) {
+    dup2(open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), STDOUT_FILENO);
+    dup2(open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), STDERR_FILENO);
+    execv(argv[0], argv.data());
+    _exit(127);
+  }
+  Outcome r;
+  int status = 0;
+  waitpid(pid, &status, 0);
+  r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  const std::string out = slurp(outPath);
+  for (size_t start = 0, end; start < out.size(); start = end + 1) {
+    end = out.find('\n', start);
+    r.lines.push_back(out.substr(start, end - start));
+    if (end == std::string::npos)
+      break;
+  }
+  r.err = slurp(errPath);
+  return r;
+}
+
+} // namespace
+
+TEST(FileNames, EveryNameTheFileSystemHoldsIsRead) {
+  struct stat s;
+  if (stat(kBinary.c_str(), &s) != 0)
+    GTEST_SKIP() << "kinetrace is not built (" << kBinary << ")";
+  TempDir dir;
+  ASSERT_TRUE(dir.ok());
+  dir.folder("\x83\x82");    // モ in Shift-JIS bytes
+  dir.folder("caf\xE9 dir"); // Latin-1
+  VmdBuilder b;
+  b.header(sjis("ミク")).count(1).bone(sjis("センター"), 3, 1, 0, 0, {}).count(0).emptyTail();
+  const char* names[] = {
+      "\x83\x82\x81\x5B\x83\x56\x83\x87\x83\x93.vmd", // モーション.vmd in Shift-JIS
+      "\x95\x5C\x8F\xEE.vmd",                         // 表情.vmd: 0x5C as a second byte
+      "caf\xE9.vmd",                                  // Latin-1
+      "\xFF\xFE.vmd",                                 // neither
+      "say \"hi\".vmd",
+      "\"",
+      "\x83\x82/\x95\x5C.vmd",
+      "caf\xE9 dir/\"\x83\x82\".vmd",
+  };
+  std::vector<std::string> args = {"--json"};
+  for (const char* name : names)
+    args.push_back(dir.write(name, b.bytes));
+  const Outcome r = runProgram(dir, args);
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, "");
+  ASSERT_EQ(r.lines.size(), std::size(names)) << r.err;
+  for (size_t i = 0; i < r.lines.size(); ++i) {
+    const nlohmann::json j = nlohmann::json::parse(r.lines[i], nullptr, false);
+    ASSERT_FALSE(j.is_discarded()) << names[i];
+    EXPECT_EQ(j["readResult"], 0) << names[i];
+    EXPECT_EQ(j["model"], "ミク") << names[i];
+  }
+}
