@@ -18,6 +18,13 @@
 #include "text/pathconv.h"
 #include "text/trace.h"
 
+static_assert(FILE_ERROR_NOT_REGULAR == PLATFORM_ERROR_NOT_REGULAR,
+              "the readers pass the platform's refusal on as their own");
+
+const char* fileErrorText(int error) {
+  return error == FILE_ERROR_NOT_REGULAR ? "not a regular file" : std::strerror(error);
+}
+
 namespace {
 
 // Room for a converted path: PATH_MAX of Linux.

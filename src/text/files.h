@@ -12,6 +12,12 @@
 //
 // Result codes: 0 success, -1 open failure; seeks -2 (failed), -4 (failed from the end),
 // -5 (bad origin). Nothing is ever shown to the user; errors go to the trace.
+//
+// The readers open only regular files and character devices. Anything else is refused at
+// open, before any byte is read and without waiting: a directory with errno EISDIR, a
+// FIFO, socket or block device with errno FILE_ERROR_NOT_REGULAR (a FIFO would otherwise
+// wait for a writer, or deliver its bytes to the first open only). After any failed open
+// errno says why.
 #pragma once
 
 #include <cstdint>
@@ -19,6 +25,13 @@
 #include <cstring>
 
 constexpr int FILE_BUFFER_SIZE = 8192;
+
+// errno after an open refused because the path names neither a regular file nor a character
+// device. No errno of the system has this value.
+constexpr int FILE_ERROR_NOT_REGULAR = 0x7E01;
+// The text of an open error: "not a regular file" for FILE_ERROR_NOT_REGULAR, else
+// strerror(error).
+const char* fileErrorText(int error);
 
 // ---- Byte reader ----
 
@@ -148,3 +161,4 @@ int32_t wftell(); // bytes written since open
 // 0 when the ANSI path holds no '?' outside a double-byte pair within its first 520
 // bytes; -1 when it does, or when it has no terminator there.
 int chkqmark(const char* ansiPath);
+
