@@ -40,6 +40,12 @@ void platformClose(int fd);
 // opens directories, then every read fails, and waits on a FIFO for a writer).
 FILE* platformFopen(const char* utf8Path, const char* mode);
 
+// ---- File identity ----
+
+// 1 when both paths name the same file (stat: device and inode, links followed), 0
+// otherwise, also when either is missing.
+int platformSameFile(const char* utf8PathA, const char* utf8PathB);
+
 // ---- Directories ----
 
 // 1 when the path names a directory (stat follows links), 0 otherwise.

@@ -84,6 +84,15 @@ FILE* platformFopen(const char* utf8Path, const char* mode) {
   return f;
 }
 
+// ---- File identity ----
+
+int platformSameFile(const char* utf8PathA, const char* utf8PathB) {
+  struct stat a, b;
+  if (::stat(utf8PathA, &a) != 0 || ::stat(utf8PathB, &b) != 0)
+    return 0;
+  return a.st_dev == b.st_dev && a.st_ino == b.st_ino ? 1 : 0;
+}
+
 // ---- Directories ----
 
 int platformIsDirectory(const char* utf8Path) {

@@ -2,7 +2,7 @@
 // Byte reader: open/close, byte and block reads, seeks.
 // Text reader: open/close, look-ahead, lines, open tests.
 // Byte writer.
-// Path test.
+// Path tests.
 //
 // Windows opens a file by UTF-16 path without sharing (share mode 0) so that no other
 // process can change it while it is read; Linux has no share modes, so handle mode simply
@@ -616,4 +616,22 @@ int chkqmark(const char* ansiPath) {
     }
   }
   return -1;
+}
+
+int chksamefile(const char* ansiPathA, const char* ansiPathB) {
+  char a[UTF8_PATH_SIZE];
+  char b[UTF8_PATH_SIZE];
+  if (ansiPathA == nullptr || ansiPathB == nullptr || ansiPathToUtf8(a, sizeof a, ansiPathA) != 0 ||
+      ansiPathToUtf8(b, sizeof b, ansiPathB) != 0)
+    return 0;
+  return platformSameFile(a, b);
+}
+
+int chksamefileW(const char* ansiPathA, const char16_t* widePathB) {
+  char a[UTF8_PATH_SIZE];
+  char b[UTF8_PATH_SIZE];
+  if (ansiPathA == nullptr || widePathB == nullptr || ansiPathToUtf8(a, sizeof a, ansiPathA) != 0 ||
+      widePathToUtf8(b, sizeof b, widePathB) != 0)
+    return 0;
+  return platformSameFile(a, b);
 }

@@ -156,9 +156,13 @@ int wfclose();
 int wfclosed();   // 0 while open and healthy, else 0xFF
 int32_t wftell(); // bytes written since open
 
-// ---- Path test ----
+// ---- Path tests ----
 
 // 0 when the ANSI path holds no '?' outside a double-byte pair within its first 520
 // bytes; -1 when it does, or when it has no terminator there.
 int chkqmark(const char* ansiPath);
 
+// Ours: 1 when the two paths name the same file (device and inode, links followed); 0
+// otherwise, also when either is missing or does not convert.
+int chksamefile(const char* ansiPathA, const char* ansiPathB);
+int chksamefileW(const char* ansiPathA, const char16_t* widePathB);
