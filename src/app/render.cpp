@@ -22,6 +22,8 @@ const char* captureFailure(int result) {
     return "the picture's name must end in .bmp";
   case CAPTURE_CREATE_FAILED:
     return "cannot create the picture";
+  case CAPTURE_KEPT_FILE:
+    return "refusing to replace a file that is not an earlier picture";
   default:
     return "writing the picture failed";
   }
@@ -67,6 +69,8 @@ int renderCheckedReport(const char* utf8Path) {
     std::fprintf(stderr, "kinetrace: %s: not enough memory for the picture\n", utf8Path);
     return 1;
   }
+  if (result == CAPTURE_KEPT_FILE)
+    saved = 0;
   std::fprintf(stderr, "kinetrace: %s: %s%s%s\n", utf8Path, captureFailure(result),
                saved != 0 ? ": " : "", saved != 0 ? fileErrorText(saved) : "");
   return 1;

@@ -42,6 +42,13 @@ FILE* platformFopen(const char* utf8Path, const char* mode);
 
 // ---- File identity ----
 
+constexpr int PLATFORM_KIND_NONE = 0;    // no entry at the path
+constexpr int PLATFORM_KIND_REGULAR = 1; // a regular file (links followed)
+constexpr int PLATFORM_KIND_CHAR = 2;    // a character device (links followed)
+constexpr int PLATFORM_KIND_OTHER = 3;   // a directory, FIFO, socket, block device, or a
+                                         // link that leads nowhere
+// The kind of entry at the path: lstat tells whether there is one, stat what it leads to.
+int platformFileKind(const char* utf8Path);
 // 1 when both paths name the same file (stat: device and inode, links followed), 0
 // otherwise, also when either is missing.
 int platformSameFile(const char* utf8PathA, const char* utf8PathB);

@@ -86,6 +86,17 @@ FILE* platformFopen(const char* utf8Path, const char* mode) {
 
 // ---- File identity ----
 
+int platformFileKind(const char* utf8Path) {
+  struct stat st;
+  if (::lstat(utf8Path, &st) != 0)
+    return PLATFORM_KIND_NONE;
+  if (::stat(utf8Path, &st) != 0)
+    return PLATFORM_KIND_OTHER;
+  if (S_ISREG(st.st_mode))
+    return PLATFORM_KIND_REGULAR;
+  return S_ISCHR(st.st_mode) ? PLATFORM_KIND_CHAR : PLATFORM_KIND_OTHER;
+}
+
 int platformSameFile(const char* utf8PathA, const char* utf8PathB) {
   struct stat a, b;
   if (::stat(utf8PathA, &a) != 0 || ::stat(utf8PathB, &b) != 0)

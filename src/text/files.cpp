@@ -20,6 +20,9 @@
 
 static_assert(FILE_ERROR_NOT_REGULAR == PLATFORM_ERROR_NOT_REGULAR,
               "the readers pass the platform's refusal on as their own");
+static_assert(FILE_KIND_NONE == PLATFORM_KIND_NONE && FILE_KIND_REGULAR == PLATFORM_KIND_REGULAR &&
+                  FILE_KIND_DEVICE == PLATFORM_KIND_CHAR && FILE_KIND_OTHER == PLATFORM_KIND_OTHER,
+              "chkfilekind passes the platform's kinds on");
 
 const char* fileErrorText(int error) {
   return error == FILE_ERROR_NOT_REGULAR ? "not a regular file" : std::strerror(error);
@@ -616,6 +619,13 @@ int chkqmark(const char* ansiPath) {
     }
   }
   return -1;
+}
+
+int chkfilekind(const char* ansiPath) {
+  char utf8[UTF8_PATH_SIZE];
+  if (ansiPath == nullptr || ansiPathToUtf8(utf8, sizeof utf8, ansiPath) != 0)
+    return FILE_KIND_NONE;
+  return platformFileKind(utf8);
 }
 
 int chksamefile(const char* ansiPathA, const char* ansiPathB) {

@@ -162,6 +162,13 @@ int32_t wftell(); // bytes written since open
 // bytes; -1 when it does, or when it has no terminator there.
 int chkqmark(const char* ansiPath);
 
+// Ours: what an ANSI path names, for writers that must not replace just anything.
+constexpr int FILE_KIND_NONE = 0;    // no entry (also when the path does not convert)
+constexpr int FILE_KIND_REGULAR = 1; // a regular file, links followed
+constexpr int FILE_KIND_DEVICE = 2;  // a character device, links followed
+constexpr int FILE_KIND_OTHER = 3;   // a directory, FIFO, socket, block device, or a link
+                                     // that leads nowhere
+int chkfilekind(const char* ansiPath);
 // Ours: 1 when the two paths name the same file (device and inode, links followed); 0
 // otherwise, also when either is missing or does not convert.
 int chksamefile(const char* ansiPathA, const char* ansiPathB);
