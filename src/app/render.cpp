@@ -22,6 +22,8 @@ const char* captureFailure(int result) {
     return "the picture's name must end in .bmp";
   case CAPTURE_CREATE_FAILED:
     return "cannot create the picture";
+  case CAPTURE_KEPT_FILE:
+    return "refusing to replace a file that is not an earlier picture";
   default:
     return "writing the picture failed";
   }
@@ -41,24 +43,35 @@ int renderCheckedReport(const char* utf8Path) {
                  utf8Path);
     return 1;
   }
+  // Both path forms of the motion: either may be the one that opened it.
+  if (chksamefile(picture, gFile.ansiPath) || chksamefileW(picture, gFile.widePath)) {
+    std::fprintf(stderr, "kinetrace: %s: refusing to write the picture over the motion file\n",
+                 utf8Path);
+    return 1;
+  }
   errno = 0;
   int result = renderReportToBmp(picture, fontPath, fontPathW, gFile.actualName, gFile.actualNameW);
+  // The font's failed open leaves its reason in errno: a folder or a FIFO is no missing file.
+  int saved = errno;
   if (result == CAPTURE_OK)
     return 0;
   if (result == RENDER_FONT_MISSING || result == RENDER_FONT_UNUSABLE) {
     char fontUtf8[PATH_SIZE * 3];
     if (widePathToUtf8(fontUtf8, sizeof fontUtf8, fontPathW) != 0)
       copyString(fontUtf8, sizeof fontUtf8, kFontName);
-    std::fprintf(stderr, "kinetrace: font %s: %s\n", fontUtf8,
-                 result == RENDER_FONT_MISSING ? "not found" : "not a usable TrueType font");
+    const char* why = "not a usable TrueType font";
+    if (result == RENDER_FONT_MISSING)
+      why = saved != 0 && saved != ENOENT ? fileErrorText(saved) : "not found";
+    std::fprintf(stderr, "kinetrace: font %s: %s\n", fontUtf8, why);
     return 1;
   }
   if (result == RENDER_NO_SURFACE) {
     std::fprintf(stderr, "kinetrace: %s: not enough memory for the picture\n", utf8Path);
     return 1;
   }
-  int saved = errno;
+  if (result == CAPTURE_KEPT_FILE)
+    saved = 0;
   std::fprintf(stderr, "kinetrace: %s: %s%s%s\n", utf8Path, captureFailure(result),
-               saved != 0 ? ": " : "", saved != 0 ? std::strerror(saved) : "");
+               saved != 0 ? ": " : "", saved != 0 ? fileErrorText(saved) : "");
   return 1;
 }

@@ -5,6 +5,7 @@
 #include "text/paths.h"
 #include "text/trace.h"
 
+#include <cstdint>
 #include <cstring>
 
 namespace {
@@ -22,6 +23,45 @@ bool namesBmp(const char* ansiPath) {
   return headcmpi(extension, ".BMP") == 0;
 }
 
+// True when the file at ansiPath is empty or begins with the header captureToBmp writes:
+// B M, size, two zero words, offset 54, info size 40, width, height, 1 plane, 24 bits, no
+// compression. Read through the text reader: while a face opened by its UTF-16 path is
+// loaded, the byte reader belongs to the font.
+bool holdsEarlierCapture(const char* ansiPath) {
+  constexpr int HEADER_CHECKED = 34;
+  if (rf2open(ansiPath) != 0)
+    return false;
+  unsigned char b[HEADER_CHECKED];
+  int got = 0;
+  while (got < HEADER_CHECKED && rf2peek() >= 0)
+    b[got++] = static_cast<unsigned char>(rf2getc());
+  rf2close();
+  if (got == 0)
+    return true;
+  if (got < HEADER_CHECKED)
+    return false;
+  auto le = [&](int at, int size) {
+    uint32_t v = 0;
+    for (int i = size - 1; i >= 0; --i)
+      v = v << 8 | b[at + i];
+    return v;
+  };
+  return b[0] == 'B' && b[1] == 'M' && le(6, 4) == 0 && le(10, 4) == BMP_HEADER_SIZE &&
+         le(14, 4) == BMP_INFO_HEADER_SIZE && le(26, 2) == 1 && le(28, 2) == 24 && le(30, 4) == 0;
+}
+
+bool mayReplace(const char* ansiPath) {
+  switch (chkfilekind(ansiPath)) {
+  case FILE_KIND_NONE:
+  case FILE_KIND_DEVICE:
+    return true;
+  case FILE_KIND_REGULAR:
+    return holdsEarlierCapture(ansiPath);
+  default:
+    return false;
+  }
+}
+
 } // namespace
 
 int captureToBmp(const char* ansiPath) {
@@ -33,6 +73,10 @@ int captureToBmp(const char* ansiPath) {
   }
   if (!namesBmp(ansiPath))
     return CAPTURE_NOT_BMP;
+  if (!mayReplace(ansiPath)) {
+    trace("capture: the file there is no earlier capture; kept\n");
+    return CAPTURE_KEPT_FILE;
+  }
   const int32_t width = gViewWindow.surfaceWidth;
   const int32_t height = gViewWindow.surfaceHeight;
   const int32_t rowSize = (width * 3 + 3) / 4 * 4;

@@ -6,6 +6,12 @@
 // The path is an ANSI path; only the text before its first semicolon is checked for the
 // extension, which must begin with ".BMP" in any case, but the file is created under the
 // whole path. A failure inside the pixel rows leaves a truncated file behind.
+//
+// A capture replaces only what holds no data of the user's: an empty file, an earlier
+// capture (a file that begins with the header written here), or a character device. Any
+// other file, a link that leads nowhere, a folder, FIFO or socket is left alone and the
+// result is CAPTURE_KEPT_FILE: the window's key S then captures nothing, rather than
+// writing over a motion or a picture of another program through a name cap(N).bmp.
 #pragma once
 
 constexpr int CAPTURE_OK = 0;
@@ -13,6 +19,7 @@ constexpr int CAPTURE_CREATE_FAILED = -1;     // the file could not be created
 constexpr int CAPTURE_FIRST_BYTE_FAILED = 1;  // writing 'B' failed
 constexpr int CAPTURE_SECOND_BYTE_FAILED = 2; // writing 'M' failed
 constexpr int CAPTURE_NOT_BMP = 4;            // not a .bmp path; nothing written
+constexpr int CAPTURE_KEPT_FILE = 5;          // the path names no earlier capture; nothing written
 constexpr int CAPTURE_HEADER_FAILED = 11;     // writing the rest of the header failed
 constexpr int CAPTURE_PIXELS_FAILED = -2;     // writing the pixel rows or the last flush failed
 

@@ -16,7 +16,14 @@
 
 // ---- Files by descriptor (the handle mode of the file objects) ----
 
-// open(path, O_RDONLY). Returns the descriptor, or -1.
+// errno of an open refused because the path names neither a regular file nor a character
+// device (a FIFO, a socket, a block device). No errno of the system has this value.
+constexpr int PLATFORM_ERROR_NOT_REGULAR = 0x7E01;
+
+// open(path, O_RDONLY | O_NONBLOCK), then fstat before any byte is read: a regular file or a
+// character device is kept (blocking again); a directory is refused with errno EISDIR,
+// anything else with PLATFORM_ERROR_NOT_REGULAR. A FIFO never waits here for a writer.
+// Returns the descriptor, or -1.
 int platformOpenRead(const char* utf8Path);
 // read(); retried on EINTR. Returns bytes read (0 at the end), or -1.
 long platformRead(int fd, void* buffer, long count);
@@ -28,9 +35,23 @@ void platformClose(int fd);
 
 // ---- Files by C stream (the stream mode of the file objects) ----
 
-// fopen(path, mode). Returns nullptr on failure. Refuses directories (fopen on Linux
-// opens them for reading, then every read fails; Windows refuses them at open).
+// fopen(path, mode). Returns nullptr on failure. A mode for reading opens through
+// platformOpenRead, so it refuses what that refuses, with the same errno (fopen on Linux
+// opens directories, then every read fails, and waits on a FIFO for a writer).
 FILE* platformFopen(const char* utf8Path, const char* mode);
+
+// ---- File identity ----
+
+constexpr int PLATFORM_KIND_NONE = 0;    // no entry at the path
+constexpr int PLATFORM_KIND_REGULAR = 1; // a regular file (links followed)
+constexpr int PLATFORM_KIND_CHAR = 2;    // a character device (links followed)
+constexpr int PLATFORM_KIND_OTHER = 3;   // a directory, FIFO, socket, block device, or a
+                                         // link that leads nowhere
+// The kind of entry at the path: lstat tells whether there is one, stat what it leads to.
+int platformFileKind(const char* utf8Path);
+// 1 when both paths name the same file (stat: device and inode, links followed), 0
+// otherwise, also when either is missing.
+int platformSameFile(const char* utf8PathA, const char* utf8PathB);
 
 // ---- Directories ----
 

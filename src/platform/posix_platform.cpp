@@ -15,14 +15,27 @@
 int platformOpenRead(const char* utf8Path) {
   int fd;
   do {
-    fd = ::open(utf8Path, O_RDONLY | O_CLOEXEC);
+    fd = ::open(utf8Path, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
   } while (fd < 0 && errno == EINTR);
   if (fd < 0)
     return -1;
   struct stat st;
-  if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+  int refusal = 0;
+  if (::fstat(fd, &st) != 0)
+    refusal = errno;
+  else if (S_ISDIR(st.st_mode))
+    refusal = EISDIR;
+  else if (!S_ISREG(st.st_mode) && !S_ISCHR(st.st_mode))
+    refusal = PLATFORM_ERROR_NOT_REGULAR;
+  // A terminal or other device read without blocking would end at its first pause.
+  if (refusal == 0) {
+    int flags = ::fcntl(fd, F_GETFL);
+    if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0)
+      refusal = errno;
+  }
+  if (refusal != 0) {
     ::close(fd);
-    errno = EISDIR;
+    errno = refusal;
     return -1;
   }
   return fd;
@@ -57,16 +70,38 @@ void platformClose(int fd) {
 // ---- Files by C stream ----
 
 FILE* platformFopen(const char* utf8Path, const char* mode) {
-  FILE* f = std::fopen(utf8Path, mode);
-  if (f == nullptr)
+  if (mode[0] != 'r' || std::strchr(mode, '+') != nullptr)
+    return std::fopen(utf8Path, mode);
+  int fd = platformOpenRead(utf8Path);
+  if (fd < 0)
     return nullptr;
-  struct stat st;
-  if (::fstat(::fileno(f), &st) == 0 && S_ISDIR(st.st_mode)) {
-    std::fclose(f);
-    errno = EISDIR;
-    return nullptr;
+  FILE* f = ::fdopen(fd, mode);
+  if (f == nullptr) {
+    int saved = errno;
+    ::close(fd);
+    errno = saved;
   }
   return f;
+}
+
+// ---- File identity ----
+
+int platformFileKind(const char* utf8Path) {
+  struct stat st;
+  if (::lstat(utf8Path, &st) != 0)
+    return PLATFORM_KIND_NONE;
+  if (::stat(utf8Path, &st) != 0)
+    return PLATFORM_KIND_OTHER;
+  if (S_ISREG(st.st_mode))
+    return PLATFORM_KIND_REGULAR;
+  return S_ISCHR(st.st_mode) ? PLATFORM_KIND_CHAR : PLATFORM_KIND_OTHER;
+}
+
+int platformSameFile(const char* utf8PathA, const char* utf8PathB) {
+  struct stat a, b;
+  if (::stat(utf8PathA, &a) != 0 || ::stat(utf8PathB, &b) != 0)
+    return 0;
+  return a.st_dev == b.st_dev && a.st_ino == b.st_ino ? 1 : 0;
 }
 
 // ---- Directories ----

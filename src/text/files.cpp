@@ -2,7 +2,7 @@
 // Byte reader: open/close, byte and block reads, seeks.
 // Text reader: open/close, look-ahead, lines, open tests.
 // Byte writer.
-// Path test.
+// Path tests.
 //
 // Windows opens a file by UTF-16 path without sharing (share mode 0) so that no other
 // process can change it while it is read; Linux has no share modes, so handle mode simply
@@ -17,6 +17,16 @@
 #include "text/encoding.h"
 #include "text/pathconv.h"
 #include "text/trace.h"
+
+static_assert(FILE_ERROR_NOT_REGULAR == PLATFORM_ERROR_NOT_REGULAR,
+              "the readers pass the platform's refusal on as their own");
+static_assert(FILE_KIND_NONE == PLATFORM_KIND_NONE && FILE_KIND_REGULAR == PLATFORM_KIND_REGULAR &&
+                  FILE_KIND_DEVICE == PLATFORM_KIND_CHAR && FILE_KIND_OTHER == PLATFORM_KIND_OTHER,
+              "chkfilekind passes the platform's kinds on");
+
+const char* fileErrorText(int error) {
+  return error == FILE_ERROR_NOT_REGULAR ? "not a regular file" : std::strerror(error);
+}
 
 namespace {
 
@@ -609,4 +619,29 @@ int chkqmark(const char* ansiPath) {
     }
   }
   return -1;
+}
+
+int chkfilekind(const char* ansiPath) {
+  char utf8[UTF8_PATH_SIZE];
+  if (ansiPath == nullptr || ansiPathToUtf8(utf8, sizeof utf8, ansiPath) != 0)
+    return FILE_KIND_NONE;
+  return platformFileKind(utf8);
+}
+
+int chksamefile(const char* ansiPathA, const char* ansiPathB) {
+  char a[UTF8_PATH_SIZE];
+  char b[UTF8_PATH_SIZE];
+  if (ansiPathA == nullptr || ansiPathB == nullptr || ansiPathToUtf8(a, sizeof a, ansiPathA) != 0 ||
+      ansiPathToUtf8(b, sizeof b, ansiPathB) != 0)
+    return 0;
+  return platformSameFile(a, b);
+}
+
+int chksamefileW(const char* ansiPathA, const char16_t* widePathB) {
+  char a[UTF8_PATH_SIZE];
+  char b[UTF8_PATH_SIZE];
+  if (ansiPathA == nullptr || widePathB == nullptr || ansiPathToUtf8(a, sizeof a, ansiPathA) != 0 ||
+      widePathToUtf8(b, sizeof b, widePathB) != 0)
+    return 0;
+  return platformSameFile(a, b);
 }

@@ -12,6 +12,12 @@
 //
 // Result codes: 0 success, -1 open failure; seeks -2 (failed), -4 (failed from the end),
 // -5 (bad origin). Nothing is ever shown to the user; errors go to the trace.
+//
+// The readers open only regular files and character devices. Anything else is refused at
+// open, before any byte is read and without waiting: a directory with errno EISDIR, a
+// FIFO, socket or block device with errno FILE_ERROR_NOT_REGULAR (a FIFO would otherwise
+// wait for a writer, or deliver its bytes to the first open only). After any failed open
+// errno says why.
 #pragma once
 
 #include <cstdint>
@@ -19,6 +25,13 @@
 #include <cstring>
 
 constexpr int FILE_BUFFER_SIZE = 8192;
+
+// errno after an open refused because the path names neither a regular file nor a character
+// device. No errno of the system has this value.
+constexpr int FILE_ERROR_NOT_REGULAR = 0x7E01;
+// The text of an open error: "not a regular file" for FILE_ERROR_NOT_REGULAR, else
+// strerror(error).
+const char* fileErrorText(int error);
 
 // ---- Byte reader ----
 
@@ -143,8 +156,20 @@ int wfclose();
 int wfclosed();   // 0 while open and healthy, else 0xFF
 int32_t wftell(); // bytes written since open
 
-// ---- Path test ----
+// ---- Path tests ----
 
 // 0 when the ANSI path holds no '?' outside a double-byte pair within its first 520
 // bytes; -1 when it does, or when it has no terminator there.
 int chkqmark(const char* ansiPath);
+
+// Ours: what an ANSI path names, for writers that must not replace just anything.
+constexpr int FILE_KIND_NONE = 0;    // no entry (also when the path does not convert)
+constexpr int FILE_KIND_REGULAR = 1; // a regular file, links followed
+constexpr int FILE_KIND_DEVICE = 2;  // a character device, links followed
+constexpr int FILE_KIND_OTHER = 3;   // a directory, FIFO, socket, block device, or a link
+                                     // that leads nowhere
+int chkfilekind(const char* ansiPath);
+// Ours: 1 when the two paths name the same file (device and inode, links followed); 0
+// otherwise, also when either is missing or does not convert.
+int chksamefile(const char* ansiPathA, const char* ansiPathB);
+int chksamefileW(const char* ansiPathA, const char16_t* widePathB);

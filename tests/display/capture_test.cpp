@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -134,6 +135,33 @@ TEST_F(Capture, AWriteFailureIsNeverReportedAsSuccess) {
     ASSERT_EQ(0, surfaceCreatePages(c.width, c.height, 1));
     EXPECT_EQ(CAPTURE_PIXELS_FAILED, captureToBmp(ansiPath(full).c_str()));
   }
+}
+
+// Only an earlier capture, an empty file or a new name is written; a motion (by name or
+// through a link), another program's picture, a dangling link or a FIFO are kept.
+TEST_F(Capture, ReplacesOnlyEarlierCaptures) {
+  ASSERT_EQ(0, surfaceCreatePages(4, 4, 1));
+  const std::vector<uint8_t> motion(60, 'V');
+  writeFile(folder.path("m.vmd"), motion);
+  writeFile(folder.path("motion.bmp"), motion);
+  writeFile(folder.path("empty.bmp"), {});
+  ASSERT_EQ(CAPTURE_OK, captureToBmp(ansiPath(folder.path("earlier.bmp")).c_str()));
+  std::vector<uint8_t> deeper = readFile(folder.path("earlier.bmp"));
+  deeper[28] = 32; // 32 bits per pixel
+  writeFile(folder.path("other.bmp"), deeper);
+  symlink(folder.path("m.vmd").c_str(), folder.path("link.bmp").c_str());
+  symlink(folder.path("new.vmd").c_str(), folder.path("dangling.bmp").c_str());
+  mkfifo(folder.path("pipe.bmp").c_str(), 0600);
+  alarm(10); // a FIFO would wait for a reader
+  for (const char* kept : {"motion.bmp", "other.bmp", "link.bmp", "dangling.bmp", "pipe.bmp"})
+    EXPECT_EQ(CAPTURE_KEPT_FILE, captureToBmp(ansiPath(folder.path(kept)).c_str())) << kept;
+  for (const char* written : {"new.bmp", "earlier.bmp", "empty.bmp"})
+    EXPECT_EQ(CAPTURE_OK, captureToBmp(ansiPath(folder.path(written)).c_str())) << written;
+  alarm(0);
+  EXPECT_TRUE(readFile(folder.path("m.vmd")) == motion &&
+              readFile(folder.path("motion.bmp")) == motion);
+  EXPECT_TRUE(readFile(folder.path("other.bmp")) == deeper);
+  EXPECT_FALSE(fileExists(folder.path("new.vmd")));
 }
 
 TEST_F(Capture, WindowEventsAreDispatchedBeforeEveryRow) {

@@ -21,6 +21,7 @@
 #include "common/vmd_reference.h"
 #include "names/builtin_tables.h"
 #include "names/namelist.h"
+#include "text/files.h"
 #include "text/pathconv.h"
 
 using testing_vmd::ansiPathOf;
@@ -315,4 +316,15 @@ TEST(MotionDamage, ABoneCountOfTwoBillionAllocatesNothing) {
   ASSERT_NE(WEXITSTATUS(status), 3) << "could not limit the child's address space";
   EXPECT_EQ(WEXITSTATUS(status), 0) << "the three keys were not read with result 0";
 #endif
+}
+
+TEST(MotionDamage, AFifoIsRefusedAtOnceWithItsReason) {
+  TempDir dir;
+  ASSERT_EQ(mkfifo(dir.path("pipe.vmd").c_str(), 0600), 0);
+  alarm(10); // an open that waits for a writer ends the test program here
+  for (bool wide : {false, true}) {
+    EXPECT_EQ(readAt(dir.path("pipe.vmd"), wide), -1);
+    EXPECT_EQ(gMotion.openErrno, FILE_ERROR_NOT_REGULAR);
+  }
+  alarm(0);
 }
