@@ -4,8 +4,11 @@
 // followed by morph keys over 20 morphs. Values come from a fixed pseudo-random sequence,
 // so the same arguments always give the same bytes.
 //
-// Usage: gen_motion OUTPUT [BONE_KEYS [MORPH_KEYS [SEED]]]
+// Usage: gen_motion OUTPUT [BONE_KEYS [MORPH_KEYS [SEED [distinct]]]]
 //        (defaults 2000000, 200000 and 0; another seed gives other values, same names)
+// With "distinct" every key gets a name of its own, as some generators write them: the
+// same layout and size, names that no built-in table knows, and both lists overflow once
+// a motion has more than about 16,000 keys of a kind.
 // Standalone on purpose (glibc iconv for Shift-JIS): the benchmark must not depend on the
 // code it measures.
 #include <cerrno>
@@ -63,6 +66,18 @@ bool toSjis(char* field, const char* utf8) {
   return done != static_cast<size_t>(-1) && srcLeft == 0;
 }
 
+// Prefixes of the distinct names: Shift-JIS, NUL-padded.
+char gBonePrefix[NAME_SIZE];
+char gMorphPrefix[NAME_SIZE];
+
+// The prefix and the key's number in seven digits, e.g. 表情0001234: a name per key.
+void distinctName(unsigned char* field, const char* prefix, long key) {
+  char text[NAME_SIZE + 8];
+  std::snprintf(text, sizeof text, "%s%07ld", prefix, key % 10000000);
+  std::memset(field, 0, NAME_SIZE);
+  std::memcpy(field, text, std::strlen(text) < NAME_SIZE ? std::strlen(text) : NAME_SIZE);
+}
+
 // xorshift64*: fixed seed, so every run writes the same file.
 uint64_t gState = 0x9E3779B97F4A7C15ull;
 double nextUnit() {
@@ -117,10 +132,11 @@ long parseCount(const char* text) {
 } // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2 || argc > 5) {
-    std::fprintf(stderr, "usage: gen_motion OUTPUT [BONE_KEYS [MORPH_KEYS [SEED]]]\n");
+  if (argc < 2 || argc > 6 || (argc == 6 && std::strcmp(argv[5], "distinct") != 0)) {
+    std::fprintf(stderr, "usage: gen_motion OUTPUT [BONE_KEYS [MORPH_KEYS [SEED [distinct]]]]\n");
     return 2;
   }
+  const bool distinct = argc == 6;
   long boneKeys = argc > 2 ? parseCount(argv[2]) : 2000000;
   long morphKeys = argc > 3 ? parseCount(argv[3]) : 200000;
   long seed = argc > 4 ? parseCount(argv[4]) : 0;
@@ -134,6 +150,10 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "gen_motion: bone name %d does not convert\n", i);
       return 1;
     }
+  }
+  if (!toSjis(gBonePrefix, "揺れ骨") || !toSjis(gMorphPrefix, "表情")) {
+    std::fprintf(stderr, "gen_motion: name prefixes do not convert\n");
+    return 1;
   }
   for (int i = 0; i < kMorphCount; ++i) {
     if (!toSjis(gMorphSjis[i], kMorphNames[i])) {
@@ -168,7 +188,10 @@ int main(int argc, char** argv) {
     std::memcpy(record + 47 + 16 * r, row + r, static_cast<size_t>(16 - r));
   for (long k = 0; ok && k < boneKeys; ++k) {
     int bone = static_cast<int>(k % kBoneCount);
-    std::memcpy(record, gBoneSjis[bone], NAME_SIZE);
+    if (distinct)
+      distinctName(record, gBonePrefix, k);
+    else
+      std::memcpy(record, gBoneSjis[bone], NAME_SIZE);
     put32(record + 15, static_cast<uint32_t>(k / kBoneCount));
     for (int i = 0; i < 3; ++i)
       putFloat(record + 19 + 4 * i, static_cast<float>((nextUnit() - 0.5) * 4.0));
@@ -184,7 +207,10 @@ int main(int argc, char** argv) {
   unsigned char morph[23];
   for (long k = 0; ok && k < morphKeys; ++k) {
     int m = static_cast<int>(k % kMorphCount);
-    std::memcpy(morph, gMorphSjis[m], NAME_SIZE);
+    if (distinct)
+      distinctName(morph, gMorphPrefix, k);
+    else
+      std::memcpy(morph, gMorphSjis[m], NAME_SIZE);
     put32(morph + 15, static_cast<uint32_t>(k / kMorphCount));
     putFloat(morph + 19, static_cast<float>(nextUnit()));
     ok = writeAll(out, morph, sizeof morph);

@@ -8,12 +8,14 @@
 #   3. times, with hyperfine on a warm page cache: the floor decoding only, the floor with
 #      name lookup and statistics, kinetrace --json on the same file; kinetrace over the
 #      whole folder in one invocation (--json and --print); and the start-up of one
-#      invocation (--version, and --json on one small motion);
+#      invocation (--version, and --json on one small motion); a name flood (FLOOD_KEYS
+#      morph keys, each with a name of its own) against a normal motion of the same size,
+#      with --json and --print;
 #   4. measures peak memory with /usr/bin/time -v and prints times, the ratio to the
 #      floor, keys per second and peak RSS.
 #
 # Usage: bench/run.sh            (environment: BONE_KEYS, MORPH_KEYS, FOLDER_FILES, RUNS,
-#                                 KINETRACE, JOBS)
+#                                 FLOOD_KEYS, KINETRACE, JOBS)
 # Needs: a C and a C++ compiler, cmake, hyperfine, /usr/bin/time, python3.
 set -euo pipefail
 
@@ -22,6 +24,7 @@ OUT=$ROOT/bench/out
 BONE_KEYS=${BONE_KEYS:-2000000}
 MORPH_KEYS=${MORPH_KEYS:-200000}
 FOLDER_FILES=${FOLDER_FILES:-1000}
+FLOOD_KEYS=${FLOOD_KEYS:-300000}
 RUNS=${RUNS:-20}
 JOBS=${JOBS:-2}
 
@@ -56,6 +59,10 @@ if [[ ! -f "$FOLDER/done" ]]; then
   done
   touch "$FOLDER/done"
 fi
+FLOOD=$OUT/flood-$FLOOD_KEYS.vmd
+SAME_SIZE=$OUT/same-size-$FLOOD_KEYS.vmd
+[[ -f "$FLOOD" ]] || "$OUT/gen_motion" "$FLOOD" 0 "$FLOOD_KEYS" 0 distinct
+[[ -f "$SAME_SIZE" ]] || "$OUT/gen_motion" "$SAME_SIZE" 0 "$FLOOD_KEYS" 0
 FOLDER_ARGS=$(printf '%s ' "$FOLDER"/*.vmd)
 ONE=$FOLDER/m0000.vmd
 echo "large motion: $(stat -c %s "$LARGE") bytes; folder: $FOLDER_FILES files, $(du -sb "$FOLDER" | cut -f1) bytes"
@@ -73,6 +80,12 @@ hyperfine -N --style basic --warmup 3 --runs "$RUNS" --export-json "$OUT/startup
   -n version "$KINETRACE --version" \
   -n one-small "$KINETRACE --json $ONE"
 
+hyperfine -N --style basic --warmup 3 --runs "$RUNS" --export-json "$OUT/flood.json" \
+  -n same-size-json "$KINETRACE --json $SAME_SIZE" \
+  -n flood-json "$KINETRACE --json $FLOOD" \
+  -n same-size-print "$KINETRACE --print --color=never $SAME_SIZE" \
+  -n flood-print "$KINETRACE --print --color=never $FLOOD"
+
 echo "== peak memory (/usr/bin/time -v)"
 peak() { /usr/bin/time -v "$@" 2>&1 >/dev/null | awk -F': ' '/Maximum resident/ {print $2}'; }
 {
@@ -81,6 +94,7 @@ peak() { /usr/bin/time -v "$@" 2>&1 >/dev/null | awk -F': ' '/Maximum resident/ 
   # shellcheck disable=SC2086 # the folder's names hold no spaces
   echo "folder-json $(peak "$KINETRACE" --json $FOLDER_ARGS)"
   echo "version $(peak "$KINETRACE" --version)"
+  echo "flood-json $(peak "$KINETRACE" --json "$FLOOD")"
 } >"$OUT/rss.txt"
 
 python3 - "$OUT" "$BONE_KEYS" "$MORPH_KEYS" "$FOLDER_FILES" "$BUILD_NOTE" <<'EOF'
@@ -88,12 +102,13 @@ import json, sys
 out, bones, morphs, files, note = sys.argv[1], int(sys.argv[2]), int(sys.argv[3]), int(sys.argv[4]), sys.argv[5]
 def load(name):
     return {r["command"]: r for r in json.load(open(f"{out}/{name}.json"))["results"]}
-res = {**load("large"), **load("folder"), **load("startup")}
+res = {**load("large"), **load("folder"), **load("startup"), **load("flood")}
 rss = dict(line.split() for line in open(f"{out}/rss.txt"))
 ms = lambda s: s * 1000.0
 print(f"\nkinetrace: {note}")
 print(f"{'':14} {'mean ms':>9} {'± ms':>6} {'min ms':>8} {'median ms':>10}")
-for name in ["floor-decode", "floor", "kinetrace", "folder-json", "folder-print", "version", "one-small"]:
+for name in ["floor-decode", "floor", "kinetrace", "folder-json", "folder-print", "version", "one-small",
+             "same-size-json", "flood-json", "same-size-print", "flood-print"]:
     r = res[name]
     print(f"{name:14} {ms(r['mean']):9.1f} {ms(r['stddev']):6.1f} {ms(r['min']):8.1f} {ms(r['median']):10.1f}")
 k, f = res["kinetrace"], res["floor"]
@@ -103,5 +118,9 @@ print(f"keys per second: kinetrace {keys / k['mean'] / 1e6:.1f} M, floor {keys /
 per_file = (res["folder-json"]["mean"] - res["version"]["mean"]) / files
 print(f"folder of {files}: {ms(res['folder-json']['mean']):.0f} ms in one invocation "
       f"({ms(per_file):.2f} ms per file after start-up); start-up {ms(res['version']['mean']):.1f} ms")
+for mode in ["json", "print"]:
+    fl, ss = res[f"flood-{mode}"], res[f"same-size-{mode}"]
+    print(f"name flood --{mode}: {fl['mean'] / ss['mean']:.2f} x a normal motion of the same size "
+          f"(means; {fl['median'] / ss['median']:.2f} medians; goal 3)")
 print("peak RSS: " + ", ".join(f"{n} {int(v) / 1024:.1f} MB" for n, v in rss.items()))
 EOF

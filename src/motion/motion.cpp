@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstring>
+#include <iterator>
 
 #include "motion/rotation.h"
 #include "text/encoding.h"
@@ -66,23 +67,32 @@ uint8_t boneKindOf(const char* name) {
 // ---- Name cache ----
 // A motion repeats a few dozen names millions of times. The entry a raw name resolves to
 // never changes during a read (names met in the motion are literal entries, which match
-// only their own text), so each distinct name is looked up once per read. Names arrive
-// NUL-padded to 16 bytes (readNameField), so a name hashes and compares as two words.
+// only their own text, and a full list stays full), so each distinct name is looked up
+// once per read and its answer kept here, refusals included. Names arrive NUL-padded to
+// 16 bytes (readNameField), so a name hashes and compares as two words.
+//
+// The table is sized for the worst case of names that get entries of their own, both
+// lists full (2 x 16,384), plus half as many again that resolve to a built-in entry or
+// are refused: NAME_CACHE_CAPACITY names at three quarters of its slots, so a probe always
+// meets an empty slot. A name that finds the table full is looked up in the list at each
+// of its keys; the list's index makes that cost independent of how many names the list
+// or the motion holds, and the answer stays the same.
 
-constexpr uint32_t NAME_CACHE_SLOTS = 65536; // a power of two, above both lists' capacity
-constexpr uint32_t NAME_CACHE_PROBES = 64;
+constexpr uint32_t NAME_CACHE_SLOTS = 65536; // a power of two
+static_assert(NAME_CACHE_CAPACITY <= NAME_CACHE_SLOTS / 4 * 3, "probes end at an empty slot");
 constexpr uint32_t HOT_SLOTS = 1024; // a power of two; 24 KB stay in the first-level cache
 constexpr int NAME_KEY_SIZE = VMD_NAME_SIZE + 1;
 
 struct NameCacheSlot {
   char name[NAME_KEY_SIZE]; // NUL-padded
   uint32_t generation;      // valid when equal to NameCache::generation
-  int32_t entry;            // list entry, 0 when the list was full
+  int16_t entry;            // list entry, 0 when the list refused the name
   uint8_t list;
   uint8_t kind; // BoneKind for bone names
 };
+static_assert(NAME_LIST_CAPACITY <= INT16_MAX, "entries fit a slot");
 
-// The full table spreads a motion's few dozen names over 1.8 MB, a cache and TLB miss per
+// The full table spreads a motion's few dozen names over 1.5 MB, a cache and TLB miss per
 // key; a small direct-mapped copy in front of it keeps the names in use close together.
 struct HotSlot {
   char name[NAME_KEY_SIZE]; // NUL-padded
@@ -94,10 +104,10 @@ struct HotSlot {
 
 struct NameCache {
   NameCacheSlot slots[NAME_CACHE_SLOTS];
-  HotSlot hot[HOT_SLOTS];  // copies of recently found slots, by hash
-  uint32_t generation;     // advanced by every read, so old slots count as empty
+  HotSlot hot[HOT_SLOTS]; // copies of recently found slots, by hash
+  uint32_t generation;    // advanced by every read, so old slots count as empty
+  int32_t names;          // slots taken in this read; set by resolveNameSlow
   int32_t countAtStart[2]; // LIST_BONE / LIST_MORPH counts when the read began
-  bool overflowed;         // a name could not be cached: look up the slow way from then on
 };
 NameCache gNameCache;
 
@@ -108,9 +118,9 @@ void nameCacheBeginRead() {
     gNameCache.generation = 1;
   }
   std::memset(gNameCache.hot, 0, sizeof gNameCache.hot);
+  gNameCache.names = 0;
   gNameCache.countAtStart[0] = nameListCount(LIST_BONE);
   gNameCache.countAtStart[1] = nameListCount(LIST_MORPH);
-  gNameCache.overflowed = false;
 }
 
 bool sameKey(const char* a, const char* b) {
@@ -123,6 +133,8 @@ uint32_t hashName(const char* name, int list) {
   std::memcpy(&hi, name + sizeof lo, sizeof hi);
   uint64_t h =
       (lo * 0x9E3779B97F4A7C15ull) ^ (hi * 0xC2B2AE3D27D4EB4Full) ^ static_cast<uint64_t>(list);
+  // Generated names differ in a few digits: mix every input bit into the bits used.
+  h ^= h >> 32;
   h *= 0x165667B19E3779F9ull;
   return static_cast<uint32_t>(h >> 32);
 }
@@ -130,43 +142,43 @@ uint32_t hashName(const char* name, int list) {
 // The entry of a raw motion name (NUL-padded) in list, found or made without the hot copy.
 int32_t resolveNameSlow(int list, const char* name, uint32_t h, uint8_t* kind) {
   NameCache& cache = gNameCache;
-  NameCacheSlot* freeSlot = nullptr;
-  for (uint32_t probe = 0; probe < NAME_CACHE_PROBES; ++probe) {
-    NameCacheSlot& slot = cache.slots[(h + probe) & (NAME_CACHE_SLOTS - 1)];
-    if (slot.generation != cache.generation) {
-      freeSlot = &slot;
+  uint32_t i = h & (NAME_CACHE_SLOTS - 1);
+  for (;; i = (i + 1) & (NAME_CACHE_SLOTS - 1)) {
+    const NameCacheSlot& slot = cache.slots[i];
+    if (slot.generation != cache.generation)
       break;
-    }
     if (slot.list == list && sameKey(slot.name, name)) {
       *kind = slot.kind;
       return slot.entry;
     }
   }
   int32_t entry;
-  if (cache.overflowed) {
-    entry = nameListFindOrAddLiteral(list, name);
-  } else {
+  if (cache.names < NAME_CACHE_CAPACITY) {
     // Every entry appended during this read is cached, so only the entries that existed
     // when the read began can match a name the cache does not know.
     entry = nameListFindUpTo(list, name, cache.countAtStart[list == LIST_BONE ? 0 : 1]);
     if (entry == 0)
       entry = nameListAppendLiteral(list, name);
+  } else {
+    entry = nameListFindOrAddLiteral(list, name);
   }
   *kind = list == LIST_BONE ? boneKindOf(name) : static_cast<uint8_t>(KIND_PLAIN);
-  if (freeSlot == nullptr) {
-    cache.overflowed = true;
+  if (entry == 0)
+    gMotion.namesRefused++;
+  if (cache.names >= NAME_CACHE_CAPACITY)
     return entry;
-  }
-  std::memcpy(freeSlot->name, name, NAME_KEY_SIZE);
-  freeSlot->generation = cache.generation;
-  freeSlot->entry = entry;
-  freeSlot->list = static_cast<uint8_t>(list);
-  freeSlot->kind = *kind;
+  cache.names++;
+  NameCacheSlot& slot = cache.slots[i];
+  std::memcpy(slot.name, name, NAME_KEY_SIZE);
+  slot.generation = cache.generation;
+  slot.entry = static_cast<int16_t>(entry);
+  slot.list = static_cast<uint8_t>(list);
+  slot.kind = *kind;
   return entry;
 }
 
 // The entry of a raw motion name (NUL-padded) in list; kind receives the bone kind.
-// Appends the name as a literal entry when nothing matches.
+// Appends the name as a literal entry when nothing matches; 0 when the list is full.
 int32_t resolveName(int list, const char* name, uint8_t* kind) {
   uint32_t h = hashName(name, list);
   HotSlot& hot = gNameCache.hot[h & (HOT_SLOTS - 1)];
@@ -266,6 +278,11 @@ void resetSummary() {
   m.end = MOTION_END_COMPLETE;
   m.endOffset = 0;
   m.openErrno = 0;
+  for (int32_t& n : m.recordsRead)
+    n = 0;
+  m.endBlock = MOTION_BLOCK_NONE;
+  m.endInCount = 0;
+  m.namesRefused = 0;
   gDirty.bones = 0;
   gDirty.morphs = 0;
 }
@@ -355,13 +372,27 @@ void updateMorph(MorphStats& s, int32_t frame, float weight) {
 }
 
 // ---- Blocks ----
-// Each returns how the read goes on: READ_ON, or the end it met.
+// Each returns how the read goes on: READ_ON, or the end it met. A record counts in
+// recordsRead once all its bytes were read.
 
 enum BlockResult { READ_ON, READ_ENDED_CLEAN, READ_ENDED_TRUNCATED };
 
+// Notes the block the file ended inside; the first block that met the end keeps it.
+void endInside(MotionBlock block, bool inCount) {
+  MotionSummary& m = gMotion;
+  if (m.endBlock != MOTION_BLOCK_NONE)
+    return;
+  m.endBlock = block;
+  m.endInCount = inCount ? 0xFF : 0;
+}
+
 BlockResult readBoneBlock() {
   MotionSummary& m = gMotion;
+  // A count cut, or missing after a cut model name, reads with its missing bytes as 0xFF:
+  // negative, so no record is read.
   m.boneKeyTotal = rfgetint32();
+  if (rfeof())
+    endInside(MOTION_BLOCK_BONES, true);
   char name[NAME_KEY_SIZE];
   // Frame and seven floats: position x, y, z and the quaternion x, y, z, w.
   unsigned char numbers[4 + 7 * 4];
@@ -374,6 +405,7 @@ BlockResult readBoneBlock() {
     skipBytes(64);
     if (rfeof())
       break;
+    m.recordsRead[MOTION_BLOCK_BONES]++;
     int32_t frame = le32(numbers);
     float p[3], q[4];
     for (int i = 0; i < 3; ++i)
@@ -390,18 +422,21 @@ BlockResult readBoneBlock() {
 }
 
 // Reads a block's record count; a file that ends here ends cleanly with the block empty.
-bool readCount(int32_t* total) {
+// A file that ends before the first byte of the count ends at the block boundary.
+bool readCount(MotionBlock block, int32_t* total) {
+  const int64_t before = rftell();
   *total = rfgetint32();
-  if (rfeof()) {
-    *total = 0;
-    return false;
-  }
-  return true;
+  if (!rfeof())
+    return true;
+  if (rftell() > before)
+    endInside(block, true);
+  *total = 0;
+  return false;
 }
 
 BlockResult readMorphBlock() {
   MotionSummary& m = gMotion;
-  if (!readCount(&m.morphKeyTotal))
+  if (!readCount(MOTION_BLOCK_MORPHS, &m.morphKeyTotal))
     return READ_ENDED_CLEAN;
   char name[NAME_KEY_SIZE];
   unsigned char numbers[4 + 4]; // frame, weight
@@ -412,6 +447,7 @@ BlockResult readMorphBlock() {
     rfgetbytes(numbers, sizeof numbers);
     if (rfeof())
       break;
+    m.recordsRead[MOTION_BLOCK_MORPHS]++;
     int32_t frame = le32(numbers);
     float weight = leFloat(numbers + 4);
     uint8_t kind;
@@ -424,9 +460,10 @@ BlockResult readMorphBlock() {
 }
 
 BlockResult readCameraBlock() {
-  if (!readCount(&gMotion.cameraKeyTotal))
+  MotionSummary& m = gMotion;
+  if (!readCount(MOTION_BLOCK_CAMERA, &m.cameraKeyTotal))
     return READ_ENDED_CLEAN;
-  for (int32_t n = 1; n <= gMotion.cameraKeyTotal && !rfeof(); ++n) {
+  for (int32_t n = 1; n <= m.cameraKeyTotal && !rfeof(); ++n) {
     skipBytes(4 + 7 * 4); // frame, distance, position, rotation
     if (rfeof())
       return READ_ENDED_TRUNCATED;
@@ -434,38 +471,47 @@ BlockResult readCameraBlock() {
     if (rfeof())
       return READ_ENDED_TRUNCATED;
     skipBytes(4 + 1); // view angle, perspective flag
+    if (!rfeof())
+      m.recordsRead[MOTION_BLOCK_CAMERA]++;
   }
   return READ_ON;
 }
 
 BlockResult readLightBlock() {
-  if (!readCount(&gMotion.lightKeyTotal))
+  MotionSummary& m = gMotion;
+  if (!readCount(MOTION_BLOCK_LIGHT, &m.lightKeyTotal))
     return READ_ENDED_CLEAN;
-  for (int32_t n = 1; n <= gMotion.lightKeyTotal && !rfeof(); ++n) {
+  for (int32_t n = 1; n <= m.lightKeyTotal && !rfeof(); ++n) {
     skipBytes(4 + 3 * 4); // frame, colour
     if (rfeof())
       return READ_ENDED_TRUNCATED;
     skipBytes(3 * 4); // position
+    if (!rfeof())
+      m.recordsRead[MOTION_BLOCK_LIGHT]++;
   }
   return READ_ON;
 }
 
 BlockResult readSelfShadowBlock() {
-  if (!readCount(&gMotion.selfShadowKeyTotal))
+  MotionSummary& m = gMotion;
+  if (!readCount(MOTION_BLOCK_SELF_SHADOW, &m.selfShadowKeyTotal))
     return READ_ENDED_CLEAN;
-  for (int32_t n = 1; n <= gMotion.selfShadowKeyTotal && !rfeof(); ++n) {
+  for (int32_t n = 1; n <= m.selfShadowKeyTotal && !rfeof(); ++n) {
     skipBytes(4); // frame
     if (rfeof())
       return READ_ENDED_TRUNCATED;
     skipBytes(1 + 4); // mode, distance
+    if (!rfeof())
+      m.recordsRead[MOTION_BLOCK_SELF_SHADOW]++;
   }
   return READ_ON;
 }
 
 BlockResult readShowIkBlock() {
-  if (!readCount(&gMotion.showIkKeyTotal))
+  MotionSummary& m = gMotion;
+  if (!readCount(MOTION_BLOCK_SHOW_IK, &m.showIkKeyTotal))
     return READ_ENDED_CLEAN;
-  for (int32_t n = 1; n <= gMotion.showIkKeyTotal && !rfeof(); ++n) {
+  for (int32_t n = 1; n <= m.showIkKeyTotal && !rfeof(); ++n) {
     skipBytes(4 + 1); // frame, show flag
     if (rfeof())
       return READ_ENDED_TRUNCATED;
@@ -476,6 +522,8 @@ BlockResult readShowIkBlock() {
         return READ_ENDED_TRUNCATED;
       skipBytes(1); // enabled flag
     }
+    if (!rfeof())
+      m.recordsRead[MOTION_BLOCK_SHOW_IK]++;
   }
   return READ_ON;
 }
@@ -553,9 +601,13 @@ int readMotionFile(const char* ansiPath, const char16_t* widePath, int useWide) 
 
   BlockResult (*const blocks[])() = {readBoneBlock,  readMorphBlock,      readCameraBlock,
                                      readLightBlock, readSelfShadowBlock, readShowIkBlock};
+  static_assert(std::size(blocks) == MOTION_BLOCK_COUNT, "one reader per block");
   BlockResult ended = READ_ON;
-  for (auto block : blocks) {
-    ended = block();
+  for (int b = 0; b < MOTION_BLOCK_COUNT; ++b) {
+    ended = blocks[b]();
+    // A block's count cut is noted where it is read; this notes the end inside records.
+    if (ended == READ_ENDED_TRUNCATED || (ended == READ_ON && rfeof()))
+      endInside(static_cast<MotionBlock>(b), false);
     if (ended != READ_ON)
       break;
   }

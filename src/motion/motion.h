@@ -3,12 +3,32 @@
 //
 // Every bone and morph name met is looked up in LIST_BONE / LIST_MORPH (names/namelist.h);
 // the statistics of a name land on the entry it resolves to, so the built-in tables must be
-// registered before a read. A name that matches no entry is appended as a literal entry.
-// Camera, light, self-shadow and show-and-IK blocks are read for completeness only.
+// registered before a read. A name that matches no entry is appended as a literal entry;
+// when the list is full its keys are skipped (namesRefused). Each distinct name is looked
+// up once per read and answered from a fixed table afterwards; the first look-up costs the
+// same however many names the motion has. Camera, light, self-shadow and show-and-IK blocks
+// are read for completeness only. Nothing here allocates.
 //
-// Results: 0 read (also a file that ends early at a block boundary or inside a bone
-// record), -1 cannot open, 2 not a version-2 VMD or cut inside a morph, camera, light,
-// self-shadow or show-and-IK record. Nothing here allocates.
+// Results:
+//   0  read; also a file that ends early where no field it needs is cut (table below)
+//  -1  cannot open
+//   2  not a version-2 VMD (also any file shorter than 25 bytes), or the file ends inside a
+//      field that must be whole (table below)
+//
+// Where the file ends (from byte 25 on)    | result | the record cut
+// -----------------------------------------|--------|---------------------------------------
+// header, or any block count               |   0    | -
+// at a block boundary                      |   0    | -
+// anywhere in a bone record                |   0    | not counted
+// morph name (also: no byte of it left)    |   2    | not counted
+// morph frame or weight                    |   0    | not counted
+// camera frame, numbers or interpolation   |   2    | -
+// camera view angle or perspective flag    |   0    | -
+// light frame or colour / light position   | 2 / 0  | -
+// self-shadow frame / mode or distance     | 2 / 0  | -
+// show-and-IK frame or show flag           |   2    | -
+// show-and-IK IK count (reads as negative) |   0    | -
+// an IK name / an enabled flag             | 2 / 0  | 2 when another IK name is still due
 #pragma once
 
 #include <cstdint>
@@ -20,6 +40,9 @@ constexpr int BONE_STATS_CAPACITY = NAME_LIST_CAPACITY + 1;
 constexpr int MORPH_STATS_CAPACITY = NAME_LIST_CAPACITY + 1;
 constexpr int VMD_NAME_SIZE = 15;
 constexpr int VMD_MODEL_NAME_SIZE = 20;
+// Distinct names (bone and morph together) a read remembers the answer of: both lists full
+// and half as many again. Further names are looked up in the lists at each of their keys.
+constexpr int NAME_CACHE_CAPACITY = 49152;
 
 struct BoneStats {
   int32_t keyCount;       // key records of this entry
@@ -51,6 +74,18 @@ enum MotionReadEnd : int32_t {
   MOTION_END_TRUNCATED = 4, // cut inside a morph ... show-and-IK record (result 2)
 };
 
+// The blocks of a motion, in file order.
+enum MotionBlock : int32_t {
+  MOTION_BLOCK_NONE = -1,
+  MOTION_BLOCK_BONES,
+  MOTION_BLOCK_MORPHS,
+  MOTION_BLOCK_CAMERA,
+  MOTION_BLOCK_LIGHT,
+  MOTION_BLOCK_SELF_SHADOW,
+  MOTION_BLOCK_SHOW_IK,
+  MOTION_BLOCK_COUNT
+};
+
 struct MotionSummary {
   // Reset at the start of every read; filled by the read.
   char modelName[VMD_MODEL_NAME_SIZE + 1]; // Shift-JIS, "" when the file has none
@@ -66,6 +101,20 @@ struct MotionSummary {
   MotionReadEnd end;
   int64_t endOffset; // bytes consumed when the read ended (the file size when cut)
   int openErrno;     // errno of a failed open, else 0
+  // Where the read stopped, per block.
+  int32_t recordsRead[MOTION_BLOCK_COUNT]; // records read whole (skipped keys included)
+  // The block whose count or declared records the file ended inside. MOTION_BLOCK_NONE
+  // when every block was read, when the file ended exactly at a block boundary (many tools
+  // write no camera or light block), and when it could not be opened or is not a VMD. A
+  // file that ends before its bone count is whole (inside the model name, say) ends in
+  // the bone block's count.
+  MotionBlock endBlock;
+  uint8_t endInCount; // 0xFF when the file ended inside endBlock's 4-byte count, else 0
+  // Distinct names the full name lists refused (their keys were skipped), per list: a name
+  // refused as a bone and as a morph counts twice. Exact up to NAME_CACHE_CAPACITY
+  // distinct names in a read; past that, every key of a refused name that found no room
+  // in the table may count again, so the count may exceed the distinct names then.
+  int32_t namesRefused;
 };
 extern MotionSummary gMotion;
 

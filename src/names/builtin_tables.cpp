@@ -644,13 +644,6 @@ void convertOnce() {
   gBuiltinTables.converted = true;
 }
 
-void emptyList(int list) {
-  NameList& l = gNameLists[list];
-  l.count = 0;
-  l.markCount = 1;
-  l.marks[0] = 0;
-}
-
 // ---- Registered state ----
 // Registration starts from emptied lists and reads only constant tables, so its outcome
 // never changes: the lookups run once per process (532 of them, each scanning the entries
@@ -711,8 +704,8 @@ void registerBuiltinTables() {
   const char(*morphs)[NAME_SLOT_SIZE] = gBuiltinTables.morphs;
 
   // Entry numbers index the statistics, so they must not depend on what ran before.
-  emptyList(LIST_BONE);
-  emptyList(LIST_MORPH);
+  nameListEmpty(LIST_BONE);
+  nameListEmpty(LIST_MORPH);
   if (gRegistered.kept) {
     restoreList(gRegistered.bones, LIST_BONE);
     restoreList(gRegistered.morphs, LIST_MORPH);

@@ -51,28 +51,142 @@ inline bool matchEntry(const NameList& l, const char* name, int entry) {
                       reinterpret_cast<const unsigned char*>(name));
 }
 
-// Whether the matcher could accept the entry, judged by its first two bytes: equal bytes
-// are always taken first, and only "*", "?" and the first byte of "？" accept a byte other
-// than their own. Most entries fail on those bytes, and the first lookup of each name of a
-// motion tries every built-in entry, so this spares most calls of the matcher.
-inline bool mayMatch(const char* entryText, const char* nameText) {
-  const unsigned char* p = reinterpret_cast<const unsigned char*>(entryText);
-  const unsigned char* n = reinterpret_cast<const unsigned char*>(nameText);
-  if (p[0] != n[0])
-    return p[0] == '*' || p[0] == '?' || p[0] == 0x81;
-  if (p[0] == '\0')
-    return true;
-  return p[1] == n[1] || p[1] == '*' || p[1] == '?' || p[1] == 0x81;
+// ---- Search index ----
+// A search used to walk every entry from the top down: a motion of tens of thousands of
+// distinct names then cost a walk of up to 16,384 entries per name. The index narrows a
+// search to the entries that can match the name by its leading bytes:
+//
+//   | entry                                   | chained by                               |
+//   |-----------------------------------------|------------------------------------------|
+//   | literal, or a pattern without "*", "?"  | a hash of its whole text (it matches     |
+//   | or 0x81 (the first byte of "？")        | only its own text)                       |
+//   | pattern with 1-3 / 4+ bytes before its  | a hash of the first 1, 2 or 4 of those   |
+//   | first wildcard byte                     | bytes: a name must start with them       |
+//   | pattern that starts with a wildcard     | one chain of its own, tried for any name |
+//
+// Only "*", "?" and "？" accept a byte other than their own, so the bytes before the first
+// of them must equal the name's. Every chain runs from the highest entry down; a search
+// takes from each chain the first match not above `last` and returns the highest of them,
+// which is the entry a walk from the top finds. The index follows the list: entries
+// 1..indexed are chained, and a search chains the entries added since first.
+
+constexpr int EXACT_BUCKETS = NAME_LIST_CAPACITY; // a chain of about one entry when full
+constexpr int PREFIX_BUCKETS = 1024;
+
+struct NameListIndex {
+  int16_t exactHead[EXACT_BUCKETS];      // highest entry of each whole-text chain, 0 none
+  int16_t prefixHead[PREFIX_BUCKETS];    // highest entry of each leading-bytes chain
+  int16_t wildHead;                      // highest pattern that starts with a wildcard
+  int16_t next[NAME_LIST_CAPACITY + 1];  // the next lower entry of an entry's chain
+  int16_t* head[NAME_LIST_CAPACITY + 1]; // the head of an entry's chain, to clear it
+  uint32_t textHash[NAME_LIST_CAPACITY + 1]; // whole-text hash of chained exact entries
+  int32_t indexed; // entries 1..indexed are chained; cleared by reset, raised by searches
+};
+static_assert(NAME_LIST_CAPACITY <= INT16_MAX, "entry numbers fit the chains");
+
+NameListIndex gNameIndex[NAME_LIST_COUNT];
+NameSearchCost gSearchCost; // raised by every search, never cleared
+
+inline bool isWildByte(unsigned char b) {
+  return b == '*' || b == '?' || b == 0x81;
 }
 
-int findUpTo(const NameList& l, const char* name, int last) {
-  if (last > l.count)
-    last = l.count; // texts above count are stale leftovers of an earlier run
-  for (int e = last; e >= 1; --e) {
-    if (mayMatch(l.entries[e], name) && matchEntry(l, name, e))
+// FNV-1a over the text; length receives its length.
+uint32_t textHashOf(const char* text, size_t* length) {
+  uint32_t h = 2166136261u;
+  size_t n = 0;
+  for (; text[n] != '\0'; ++n)
+    h = (h ^ static_cast<unsigned char>(text[n])) * 16777619u;
+  *length = n;
+  return h;
+}
+
+inline int prefixBucket(const char* text, int width) {
+  uint32_t h = 2166136261u ^ static_cast<uint32_t>(width);
+  for (int i = 0; i < width; ++i)
+    h = (h ^ static_cast<unsigned char>(text[i])) * 16777619u;
+  return static_cast<int>((h ^ (h >> 15)) & (PREFIX_BUCKETS - 1));
+}
+
+void chainEntry(const NameList& l, NameListIndex& x, int e) {
+  const char* text = l.entries[e];
+  int fixed = 0; // bytes before the first wildcard byte, or -1 when there is none
+  while (text[fixed] != '\0' && !isWildByte(static_cast<unsigned char>(text[fixed])))
+    ++fixed;
+  if (l.literal[e] || text[fixed] == '\0') {
+    size_t length;
+    const uint32_t h = textHashOf(text, &length);
+    x.textHash[e] = h;
+    x.head[e] = &x.exactHead[h & (EXACT_BUCKETS - 1)];
+  } else if (fixed > 0) {
+    x.head[e] = &x.prefixHead[prefixBucket(text, fixed >= 4 ? 4 : fixed >= 2 ? 2 : 1)];
+  } else {
+    x.head[e] = &x.wildHead;
+  }
+  x.next[e] = *x.head[e];
+  *x.head[e] = static_cast<int16_t>(e);
+}
+
+// Empties the chains of entries 1..indexed: cheaper than clearing every head when a list
+// is emptied after a few entries, as it is before every read.
+void unchainAll(NameListIndex& x) {
+  for (int e = 1; e <= x.indexed; ++e)
+    *x.head[e] = 0;
+  x.indexed = 0;
+}
+
+// Chains the entries added since the last search (all of them after a reset).
+void catchUp(int list) {
+  const NameList& l = gNameLists[list];
+  NameListIndex& x = gNameIndex[list];
+  if (x.indexed > l.count)
+    unchainAll(x); // the list was emptied without nameListEmpty
+  for (int e = x.indexed + 1; e <= l.count; ++e)
+    chainEntry(l, x, e);
+  x.indexed = l.count;
+}
+
+// The first entry of a chain from its head down that is at most last, above best and
+// matches; best when there is none.
+int bestOfChain(const NameList& l, const NameListIndex& x, int e, const char* name, int last,
+                int best) {
+  for (; e > best; e = x.next[e]) {
+    if (e > last)
+      continue;
+    gSearchCost.entriesTried++;
+    if (matchEntry(l, name, e))
       return e;
   }
-  return 0;
+  return best;
+}
+
+int findUpTo(int list, const char* name, int last) {
+  const NameList& l = gNameLists[list];
+  if (last > l.count)
+    last = l.count; // texts above count are stale leftovers of an earlier run
+  gSearchCost.searches++;
+  if (last < 1)
+    return 0;
+  catchUp(list);
+  const NameListIndex& x = gNameIndex[list];
+  size_t length;
+  const uint32_t h = textHashOf(name, &length);
+  int best = 0;
+  for (int e = x.exactHead[h & (EXACT_BUCKETS - 1)]; e > best; e = x.next[e]) {
+    if (e > last)
+      continue;
+    gSearchCost.entriesTried++;
+    if (x.textHash[e] == h && std::strcmp(l.entries[e], name) == 0) {
+      best = e;
+      break;
+    }
+  }
+  const int widths[] = {4, 2, 1};
+  for (int width : widths) {
+    if (length >= static_cast<size_t>(width))
+      best = bestOfChain(l, x, x.prefixHead[prefixBucket(name, width)], name, last, best);
+  }
+  return bestOfChain(l, x, x.wildHead, name, last, best);
 }
 
 int append(int list, const char* name, uint8_t literal) {
@@ -90,15 +204,14 @@ int append(int list, const char* name, uint8_t literal) {
 int findOrAdd(int list, const char* name, uint8_t literal) {
   if (!validList(list))
     return 0;
-  const NameList& l = gNameLists[list];
-  int e = findUpTo(l, name, l.count);
+  int e = findUpTo(list, name, nameListCount(list));
   if (e != 0)
     return e;
   // A name too long for a slot is stored cut; look for that cut form too, so that asking
   // for the same long name again finds its entry instead of adding another.
   char cut[NAME_SLOT_SIZE];
-  if (copyString(cut, sizeof cut, name) < std::strlen(name)) {
-    e = findUpTo(l, cut, l.count);
+  if (std::strlen(name) >= sizeof cut && copyString(cut, sizeof cut, name) < std::strlen(name)) {
+    e = findUpTo(list, cut, nameListCount(list));
     if (e != 0)
       return e;
   }
@@ -108,11 +221,18 @@ int findOrAdd(int list, const char* name, uint8_t literal) {
 } // namespace
 
 void nameListResetAll() {
-  for (NameList& l : gNameLists) {
-    l.count = 0;
-    l.markCount = 0;
-    l.marks[l.markCount++] = 0;
-  }
+  for (int list = 0; list < NAME_LIST_COUNT; ++list)
+    nameListEmpty(list);
+}
+
+void nameListEmpty(int list) {
+  if (!validList(list))
+    return;
+  NameList& l = gNameLists[list];
+  l.count = 0;
+  l.markCount = 0;
+  l.marks[l.markCount++] = 0;
+  unchainAll(gNameIndex[list]);
 }
 
 int nameListMarkGroup(int list) {
@@ -145,7 +265,7 @@ int nameListMatch(int list, const char* name, int entry) {
 int nameListFindUpTo(int list, const char* name, int last) {
   if (!validList(list))
     return 0;
-  return findUpTo(gNameLists[list], name, last);
+  return findUpTo(list, name, last);
 }
 
 int nameListFindInGroups(int list, const char* name, int g) {
@@ -160,7 +280,7 @@ int nameListFindInGroups(int list, const char* name, int g) {
       return -1;
   }
   const int last = (g == l.markCount) ? l.count : l.marks[g];
-  return findUpTo(l, name, last);
+  return findUpTo(list, name, last);
 }
 
 int nameListGroupOf(int list, int entry) {
@@ -204,4 +324,8 @@ int nameListFindOrAdd(int list, const char* name) {
 
 int nameListFindOrAddLiteral(int list, const char* name) {
   return findOrAdd(list, name, 1);
+}
+
+NameSearchCost nameListSearchCost() {
+  return gSearchCost;
 }

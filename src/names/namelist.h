@@ -7,7 +7,9 @@
 // character) and the looked-up name as plain text, searching from the highest entry down,
 // so the entry added last wins. Literal entries (names met in a motion) match only their
 // own text. Names longer than 63 bytes are cut on a character boundary when stored.
-// No operation allocates.
+// Searches go through an index of the entries by their leading bytes, so their cost does
+// not grow with the number of literal entries: a name is compared with the literal entries
+// of its own text hash and the patterns that share its first bytes. No operation allocates.
 #pragma once
 
 #include <cstdint>
@@ -40,6 +42,9 @@ extern NameList gNameLists[NAME_LIST_COUNT];
 
 // Empties all sixteen lists and makes mark 0 in each (markCount 1). Texts are not cleared.
 void nameListResetAll();
+// The same for one list. Code that writes entries directly must empty the list with this
+// first, so that the search index starts over.
+void nameListEmpty(int list);
 // Closes the current group: -1 when 15 marks exist (nothing changes), else 0.
 int nameListMarkGroup(int list);
 // Appends a pattern entry without lookup. Returns the new entry number, 0 when full.
@@ -66,3 +71,10 @@ int nameListFindOrAdd(int list, const char* name);
 // nameListFindUpTo over all entries, else nameListAppendLiteral: for names read from a
 // motion file, which are data, not patterns.
 int nameListFindOrAddLiteral(int list, const char* name);
+
+// What the searches cost since the process began, for tests that hold them to a bound.
+struct NameSearchCost {
+  int64_t searches;     // searches of any list (every find, find-or-add, group search)
+  int64_t entriesTried; // entries compared with the searched name
+};
+NameSearchCost nameListSearchCost();

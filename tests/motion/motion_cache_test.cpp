@@ -137,3 +137,50 @@ TEST(MotionNameCache, NothingIsCarriedIntoTheNextRead) {
   EXPECT_EQ(nameListCount(LIST_BONE), BUILTIN_BONE_COUNT + 2);
   EXPECT_EQ(gMotion.bones[BUILTIN_BONE_COUNT + 1].keyCount, 1);
 }
+
+TEST(MotionNameCache, AFloodOfDistinctNamesCostsAFewComparesPerName) {
+  // Every bone name twice; then more morph names than the cache holds, the first ten again.
+  constexpr int kBones = 20000;
+  constexpr int kMorphs = 60000;
+  auto morphName = [](int i) {
+    char name[16];
+    std::snprintf(name, sizeof name, "morph%06d", i);
+    return std::string(name);
+  };
+  VmdBuilder b;
+  b.header().count(2 * kBones);
+  for (int pass = 0; pass < 2; ++pass) {
+    for (int i = 0; i < kBones; ++i)
+      b.bone(numbered(i), pass * kBones + i);
+  }
+  b.count(kMorphs + 10);
+  for (int i = 0; i < kMorphs + 10; ++i)
+    b.morph(morphName(i % kMorphs), i, 0.5f);
+  b.emptyTail();
+  TempDir dir;
+  const std::string path = ansiPathOf(dir.write("m.vmd", b.bytes));
+  nameListResetAll();
+  registerBuiltinTables();
+  const NameSearchCost before = nameListSearchCost();
+  ASSERT_EQ(readMotionFileAnsi(path.c_str()), 0);
+  const NameSearchCost after = nameListSearchCost();
+
+  // One search per distinct name, none for a name met again (refused ones included), and
+  // each search compares a few entries, not the 16,384 of a full list.
+  const int64_t searches = after.searches - before.searches;
+  EXPECT_EQ(searches, kBones + kMorphs);
+  EXPECT_LT(after.entriesTried - before.entriesTried, 4 * searches);
+
+  const int boneRoom = NAME_LIST_CAPACITY - BUILTIN_BONE_COUNT;
+  const int morphRoom = NAME_LIST_CAPACITY - BUILTIN_MORPH_COUNT;
+  EXPECT_EQ(gMotion.namesRefused, (kBones - boneRoom) + (kMorphs - morphRoom));
+  EXPECT_EQ(gMotion.recordsRead[MOTION_BLOCK_BONES], 2 * kBones);
+  EXPECT_EQ(gMotion.recordsRead[MOTION_BLOCK_MORPHS], kMorphs + 10);
+  EXPECT_EQ(gMotion.endBlock, MOTION_BLOCK_NONE);
+  int wrong = 0;
+  for (int i = 0; i < boneRoom; ++i)
+    wrong += gMotion.bones[BUILTIN_BONE_COUNT + 1 + i].keyCount != 2;
+  for (int i = 0; i < morphRoom; ++i)
+    wrong += gMotion.morphs[BUILTIN_MORPH_COUNT + 1 + i].keyCount != (i < 10 ? 2 : 1);
+  EXPECT_EQ(wrong, 0);
+}

@@ -73,6 +73,16 @@ std::string mismatch(int result, const ReadExpectation& e) {
   std::string out;
   if (result != e.result)
     out += " result " + std::to_string(result) + " (expected " + std::to_string(e.result) + ")";
+  if (gMotion.recordsRead[MOTION_BLOCK_BONES] != e.boneRecords ||
+      gMotion.recordsRead[MOTION_BLOCK_MORPHS] != e.morphRecords)
+    out += " records read";
+  if (gMotion.namesRefused > 0) {
+    // Names used once each: every refused name is one skipped key.
+    if (keysCounted(LIST_BONE) + keysCounted(LIST_MORPH) + gMotion.namesRefused !=
+        e.boneRecords + e.morphRecords)
+      out += " keys counted and refused";
+    return out;
+  }
   if (keysCounted(LIST_BONE) != e.boneRecords)
     out += " bone keys " + std::to_string(keysCounted(LIST_BONE)) + " (expected " +
            std::to_string(e.boneRecords) + ")";
@@ -181,6 +191,40 @@ TEST(MotionDamage, TheLayoutWalkKeepsTheReadersEndOfFileRules) {
         dir.write("cut.vmd", std::vector<uint8_t>(full.begin(), full.begin() + c.length));
     EXPECT_EQ(mismatch(readAt(path, false), e), "");
   }
+}
+
+TEST(MotionDamage, ANameFloodCutAnywhere) {
+  // Every key a name of its own, more than the lists hold, then the other blocks.
+  constexpr int kKeys = 17000;
+  VmdBuilder b;
+  b.header(sjis("洪水")).count(kKeys);
+  char name[16];
+  for (int i = 0; i < kKeys; ++i) {
+    std::snprintf(name, sizeof name, "b%07d", i);
+    b.bone(name, i);
+  }
+  b.count(kKeys);
+  for (int i = 0; i < kKeys; ++i) {
+    std::snprintf(name, sizeof name, "m%07d", i);
+    b.morph(name, i, 0.5f);
+  }
+  const std::vector<uint8_t> tail = everyBlock();
+  const size_t tailStart = 54 + 2 * 111 + 4 + 2 * 23; // the camera count of everyBlock()
+  b.raw(tail.data() + tailStart, tail.size() - tailStart);
+  const size_t morphs = 54 + kKeys * 111 + 4;
+  const size_t lengths[] = {
+      54 + 16000 * 111 + 60, morphs - 2,          morphs + 16500 * 23 + 7,
+      morphs + 16500 * 23 + 20, morphs + kKeys * 23, b.bytes.size(),
+  };
+  TempDir dir;
+  for (size_t length : lengths) {
+    SCOPED_TRACE(length);
+    const std::string path =
+        dir.write("flood.vmd", std::vector<uint8_t>(b.bytes.begin(), b.bytes.begin() + length));
+    EXPECT_EQ(mismatch(readAt(path, length % 2 == 1), expectedRead(b.bytes.data(), length)), "");
+  }
+  EXPECT_EQ(gMotion.namesRefused, 2 * kKeys - (NAME_LIST_CAPACITY - BUILTIN_BONE_COUNT) -
+                                      (NAME_LIST_CAPACITY - BUILTIN_MORPH_COUNT));
 }
 
 TEST(MotionDamage, EveryPrefixOfEverySampleMotion) {

@@ -1019,9 +1019,50 @@ TEST_F(MotionReader, MoreDistinctNamesThanTheListsHold) {
   EXPECT_EQ(counted, kMorphRoom);
   EXPECT_EQ(bone("センター").keyCount, 1);
   EXPECT_EQ(morph("あ").keyCount, 1);
+  // Each name that found no room counts once, the repeated B00000 not at all.
+  EXPECT_EQ(gMotion.namesRefused, (kNames - kBoneRoom) + (kNames - kMorphRoom));
+  EXPECT_EQ(gMotion.recordsRead[MOTION_BLOCK_BONES], kNames + 2);
   // The fields after the tables are intact.
   EXPECT_EQ(gMotion.boneKeyTotal, kNames + 2);
   EXPECT_EQ(gMotion.morphKeyTotal, kNames + 1);
   EXPECT_EQ(gMotion.cameraKeyTotal, 0);
   EXPECT_EQ(std::string(gMotion.modelName), sjis("多数"));
+}
+
+// ---- What the read tells its callers ----
+
+TEST_F(MotionReader, WhereTheFileEndedPerBlock) {
+  const std::vector<uint8_t> full = fullMotion();
+  constexpr MotionBlock NONE = MOTION_BLOCK_NONE;
+  struct Case {
+    int length;
+    MotionBlock endBlock;
+    uint8_t inCount;
+    int32_t records[MOTION_BLOCK_COUNT]; // bones, morphs, camera, light, shadow, show-IK
+    const char* what;
+  } cases[] = {
+      {40, MOTION_BLOCK_BONES, 0xFF, {0, 0, 0, 0, 0, 0}, "inside the model name"},
+      {52, MOTION_BLOCK_BONES, 0xFF, {0, 0, 0, 0, 0, 0}, "inside the bone count"},
+      {kBones + 111 + 50, MOTION_BLOCK_BONES, 0, {1, 0, 0, 0, 0, 0}, "inside a bone record"},
+      {kMorphCount, NONE, 0, {2, 0, 0, 0, 0, 0}, "after the bones"},
+      {kMorphCount + 2, MOTION_BLOCK_MORPHS, 0xFF, {2, 0, 0, 0, 0, 0}, "inside the morph count"},
+      {kMorphs + 15, MOTION_BLOCK_MORPHS, 0, {2, 0, 0, 0, 0, 0}, "after a morph name"},
+      {kMorphs + 23 + 5, MOTION_BLOCK_MORPHS, 0, {2, 1, 0, 0, 0, 0}, "inside a morph name"},
+      {kCameraCount, NONE, 0, {2, 2, 0, 0, 0, 0}, "after the morphs"},
+      {kCamera + 58, MOTION_BLOCK_CAMERA, 0, {2, 2, 0, 0, 0, 0}, "inside a camera"},
+      {kShadowCount + 1, MOTION_BLOCK_SELF_SHADOW, 0xFF, {2, 2, 1, 1, 0, 0}, "shadow count"},
+      {kEnd - 1, MOTION_BLOCK_SHOW_IK, 0, {2, 2, 1, 1, 1, 0}, "inside the IK entries"},
+      {kEnd, NONE, 0, {2, 2, 1, 1, 1, 1}, "complete"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    nameListResetAll();
+    registerBuiltinTables();
+    read(std::vector<uint8_t>(full.begin(), full.begin() + c.length));
+    EXPECT_EQ(gMotion.endBlock, c.endBlock);
+    EXPECT_EQ(gMotion.endInCount, c.inCount);
+    for (int b = 0; b < MOTION_BLOCK_COUNT; ++b)
+      EXPECT_EQ(gMotion.recordsRead[b], c.records[b]) << "block " << b;
+    EXPECT_EQ(gMotion.namesRefused, 0);
+  }
 }

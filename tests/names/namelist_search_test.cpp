@@ -1,14 +1,23 @@
-// The searches pass over entries that cannot match by their first two bytes before calling
-// the matcher; whatever they pass over must be an entry the matcher refuses.
+// The searches look only at the entries an index of leading bytes offers; whatever they
+// pass over must be an entry the matcher refuses.
 #include "names/namelist.h"
 
 #include <string>
 
 #include <gtest/gtest.h>
 
+#include "names/builtin_tables.h"
+#include "text/encoding.h"
+
 namespace {
 
 constexpr int kList = 6; // a list the program leaves empty
+
+std::string sjis(const char* utf8) {
+  char out[64];
+  utf8ToSjisBounded(out, sizeof out, utf8);
+  return out;
+}
 
 } // namespace
 
@@ -41,4 +50,32 @@ TEST(NameList, SearchesAgreeWithTheMatcherOnEveryPair) {
       }
     }
   }
+}
+
+TEST(NameList, IndexedSearchesFindWhatAWalkFromTheTopFinds) {
+  // The built-in bone table, then literal names up to a full list: names that a wildcard,
+  // an exact built-in entry, a literal entry or nothing takes, searched below several
+  // bounds, against a walk from the bound down with the matcher.
+  nameListResetAll();
+  registerBuiltinTables();
+  const int builtins = nameListCount(LIST_BONE);
+  for (int i = 0; nameListCount(LIST_BONE) < NAME_LIST_CAPACITY; ++i)
+    nameListAppendLiteral(LIST_BONE, ("lit" + std::to_string(i)).c_str());
+  const std::string names[] = {
+      sjis("左目先"), sjis("髪1"), sjis("センター"), sjis("スカート"), sjis("左人指３先"),
+      sjis("左足首リボン"), "lit0", "lit16000", "lit99999", "", "x", sjis("揺れ幅2"),
+  };
+  const int bounds[] = {NAME_LIST_CAPACITY, builtins + 5, builtins, 100, 1, 0};
+  const NameSearchCost before = nameListSearchCost();
+  for (const std::string& n : names) {
+    for (int last : bounds) {
+      int walk = 0;
+      for (int e = last; e >= 1 && walk == 0; --e)
+        walk = nameListMatch(LIST_BONE, n.c_str(), e) == 0 ? e : 0;
+      EXPECT_EQ(nameListFindUpTo(LIST_BONE, n.c_str(), last), walk)
+          << testing::PrintToString(n) << " up to " << last;
+    }
+  }
+  const NameSearchCost after = nameListSearchCost();
+  EXPECT_LT(after.entriesTried - before.entriesTried, 40 * (after.searches - before.searches));
 }
