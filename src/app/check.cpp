@@ -9,6 +9,7 @@
 #include "names/builtin_tables.h"
 #include "names/namelist.h"
 #include "text/files.h"
+#include "text/pathconv.h"
 #include "text/paths.h"
 #include "text/strings.h"
 
@@ -42,10 +43,20 @@ void takeFileArgument(int index) {
     unicpy(f.widePath, gArgTableW.arg[index]);
   f.ansiUnusable = f.ansiPath[0] == '\0' ? 0xFF : 0;
   f.wideUnusable = f.widePath[0] == 0 ? 0xFF : 0;
-  if (findname(f.actualName, f.ansiPath) != 0)
-    f.actualName[0] = '\0';
   if (findnameW(f.actualNameW, f.widePath) != 0)
     f.actualNameW[0] = 0;
+  if (hasPathEscapes(f.widePath) == 0) {
+    if (findname(f.actualName, f.ansiPath) != 0)
+      f.actualName[0] = '\0';
+    return;
+  }
+  // A path with bytes that are not UTF-8 is exact only in its UTF-16 form: its ANSI form
+  // may hold '?' for them, which the look-up would take for a wildcard. The UTF-16 name
+  // found gives the ANSI name instead.
+  char systemName[PATH_SIZE * 3 + 1];
+  if (f.actualNameW[0] == 0 || widePathToUtf8(systemName, sizeof systemName, f.actualNameW) != 0 ||
+      utf8PathToAnsi(f.actualName, sizeof f.actualName, systemName) != 0)
+    f.actualName[0] = '\0';
 }
 
 void checkMotionFile() {
@@ -54,9 +65,18 @@ void checkMotionFile() {
   loadAliasFile(f);
   registerBuiltinTables();
 
-  int result = readMotionFileAnsi(f.ansiPath);
-  if (result != 0) {
+  // A name with bytes that are not UTF-8 is exact only in its UTF-16 form: its ANSI form
+  // can also name a UTF-8 twin (モ.vmd beside its raw Shift-JIS bytes), so only the UTF-16
+  // form is read.
+  int result = -1;
+  if (hasPathEscapes(f.widePath) != 0) {
     f.ansiUnusable = 0xFF;
+  } else {
+    result = readMotionFileAnsi(f.ansiPath);
+    if (result != 0)
+      f.ansiUnusable = 0xFF;
+  }
+  if (result != 0) {
     result = readMotionFileWide(f.widePath);
     if (result != 0)
       f.wideUnusable = 0xFF;

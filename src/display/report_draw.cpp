@@ -6,6 +6,7 @@
 #include "display/surface.h"
 #include "text/encoding.h"
 #include "text/files.h"
+#include "text/pathconv.h"
 #include "text/trace.h"
 
 namespace {
@@ -44,7 +45,8 @@ void escapeAmpersands(char* out, size_t outSize, const char* in) {
 int drawFileName(const char* actualName, const char16_t* actualNameW, char* escaped,
                  size_t escapedSize) {
   const bool ansiUsable = actualName[0] != 0 && chkqmark(actualName) == 0;
-  if (!ansiUsable && actualNameW[0] != 0) {
+  // A UTF-16 name with escaped bytes holds them no better than the ANSI form's '?'.
+  if (!ansiUsable && actualNameW[0] != 0 && hasPathEscapes(actualNameW) == 0) {
     char16_t name[NAME_UNITS];
     int n = 0;
     for (; n < NAME_UNITS - 1 && actualNameW[n] != 0; ++n)

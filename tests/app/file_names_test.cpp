@@ -78,27 +78,39 @@ TEST(FileNames, EveryNameTheFileSystemHoldsIsRead) {
   dir.folder("caf\xE9 dir"); // Latin-1
   VmdBuilder b;
   b.header(sjis("ミク")).count(1).bone(sjis("センター"), 3, 1, 0, 0, {}).count(0).emptyTail();
-  const char* names[] = {
-      "\x83\x82\x81\x5B\x83\x56\x83\x87\x83\x93.vmd", // モーション.vmd in Shift-JIS
-      "\x95\x5C\x8F\xEE.vmd",                         // 表情.vmd: 0x5C as a second byte
-      "caf\xE9.vmd",                                  // Latin-1
-      "\xFF\xFE.vmd",                                 // neither
-      "say \"hi\".vmd",
-      "\"",
-      "\x83\x82/\x95\x5C.vmd",
-      "caf\xE9 dir/\"\x83\x82\".vmd",
+  // A UTF-8 twin of a raw Shift-JIS name: each argument must reach its own file.
+  VmdBuilder twin;
+  twin.header(sjis("双子")).count(0).count(0).emptyTail();
+  dir.write("モ.vmd", twin.bytes);
+  struct Case {
+    const char* name;
+    const char* file; // the JSON "file": what Shift-JIS makes of bytes that are not UTF-8
+  } cases[] = {
+      {"\x83\x82\x81\x5B\x83\x56\x83\x87\x83\x93.vmd", "モーション.vmd"}, // Shift-JIS bytes
+      {"\x95\x5C\x8F\xEE.vmd", "表情.vmd"},                                 // 0x5C as a second byte
+      {"caf\xE9.vmd", "caf?.vmd"},                                          // Latin-1
+      {"\xFF\xFE.vmd", "??.vmd"},                                           // neither
+      {"say \"hi\".vmd", "say \"hi\".vmd"},
+      {"\"", "\""},
+      {"\x83\x82/\x95\x5C.vmd", "表.vmd"},
+      {"caf\xE9 dir/\"\x83\x82\".vmd", "\"モ\".vmd"},
+      {"\x83\x82.vmd", "モ.vmd"},
   };
   std::vector<std::string> args = {"--json"};
-  for (const char* name : names)
-    args.push_back(dir.write(name, b.bytes));
+  for (const Case& c : cases)
+    args.push_back(dir.write(c.name, b.bytes));
+  args.push_back(dir.path("モ.vmd"));
   const Outcome r = runProgram(dir, args);
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.err, "");
-  ASSERT_EQ(r.lines.size(), std::size(names)) << r.err;
+  ASSERT_EQ(r.lines.size(), std::size(cases) + 1) << r.err;
   for (size_t i = 0; i < r.lines.size(); ++i) {
     const nlohmann::json j = nlohmann::json::parse(r.lines[i], nullptr, false);
-    ASSERT_FALSE(j.is_discarded()) << names[i];
-    EXPECT_EQ(j["readResult"], 0) << names[i];
-    EXPECT_EQ(j["model"], "ミク") << names[i];
+    const bool last = i == std::size(cases);
+    const char* name = last ? "モ.vmd" : cases[i].name;
+    ASSERT_FALSE(j.is_discarded()) << name;
+    EXPECT_EQ(j["readResult"], 0) << name;
+    EXPECT_EQ(j["model"], last ? "双子" : "ミク") << name;
+    EXPECT_EQ(j["file"], last ? "モ.vmd" : cases[i].file) << name;
   }
 }
