@@ -10,8 +10,8 @@
 // A capture replaces only what holds no data of the user's: an empty file, an earlier
 // capture (a file that begins with the header written here), or a character device. Any
 // other file, a link that leads nowhere, a folder, FIFO or socket is left alone and the
-// result is CAPTURE_KEPT_FILE: the window's key S then captures nothing, rather than
-// writing over a motion or a picture of another program through a name cap(N).bmp.
+// result is CAPTURE_KEPT_FILE, rather than writing over a motion or a picture of another
+// program through a name cap(N).bmp; the window's key S then tries the next name.
 #pragma once
 
 constexpr int CAPTURE_OK = 0;

@@ -215,8 +215,13 @@ int viewerCapture() {
     char16_t pathW[PATH_UNITS];
     catpath(path, sizeof path, dir, name);
     catpathW(pathW, PATH_UNITS, dirW, name);
-    if (rftryopen(path) != 0 && rftryopenW(pathW) != 0)
-      return captureToBmp(path);
+    if (rftryopen(path) != 0 && rftryopenW(pathW) != 0) {
+      // A name held by something that is no capture (a dangling link, a folder) is passed.
+      const int result = captureToBmp(path);
+      if (result != CAPTURE_KEPT_FILE)
+        return result;
+      continue;
+    }
     rfclose();
   }
   trace("viewer: cap(1) to cap(%d) exist; nothing captured\n", VIEWER_CAPTURE_LIMIT);

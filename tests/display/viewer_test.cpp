@@ -100,6 +100,18 @@ TEST_F(Viewer, SCapturesToTheFirstFreeNumber) {
   EXPECT_FALSE(fileExists(folder.path("cap(3).bmp")));
 }
 
+TEST_F(Viewer, SPassesANameThatHoldsNoCapture) {
+  TempFolder folder;
+  ASSERT_EQ(0, symlink(reportFontPath().c_str(), folder.path("mplus-2m-regular.ttf").c_str()));
+  const std::string elsewhere = folder.path("elsewhere.bmp");
+  ASSERT_EQ(0, symlink(elsewhere.c_str(), folder.path("cap(1).bmp").c_str()));
+  start(3, folder.path());
+  gFake.script = {key('S'), key(0x1B)};
+  EXPECT_EQ(VIEWER_DISMISSED, run());
+  EXPECT_FALSE(fileExists(elsewhere)) << "the link's target stays unwritten";
+  EXPECT_TRUE(fileExists(folder.path("cap(2).bmp")));
+}
+
 TEST_F(Viewer, APanScrollsByTheDragDistanceFromThePress) {
   start(30); // 510 pixels high in a work area of 300
   auto at = [](int y) { return [=] { EXPECT_EQ(y, gViewWindow.verticalPosition); }; };
