@@ -1,5 +1,5 @@
 // The POSIX side of the platform layer: the few operating-system services the program
-// needs in place of the Windows calls it was first written for. Paths here are UTF-8, as
+// needs (files, folders, the process, the user's language). Paths here are UTF-8, as
 // the file system speaks them; converting the program's Shift-JIS and UTF-16 path forms
 // to and from UTF-8 is the text subsystem's job (text/pathconv.h).
 //

@@ -99,7 +99,7 @@ inline float rfgetfloat() {
   return value;
 }
 
-// Ours: passes over count bytes exactly as count rfgetc calls would (the end closes the
+// Passes over count bytes exactly as count rfgetc calls would (the end closes the
 // reader). Returns the bytes passed over.
 inline int rfskip(int count) {
   ByteReader& r = gByteReader;
@@ -111,7 +111,7 @@ inline int rfskip(int count) {
   return rfskipSlow(count);
 }
 
-// Ours: count rfgetc into destination, a byte past the end stored as 0xFF (the low 8 bits
+// Takes count rfgetc into destination, a byte past the end stored as 0xFF (the low 8 bits
 // of -1), so that a fixed-width field is taken in one copy. Returns the bytes delivered.
 inline int rfgetbytes(unsigned char* destination, int count) {
   ByteReader& r = gByteReader;
@@ -146,11 +146,11 @@ int rf2existsW(const char16_t* widePath);
 // ---- Byte writer ----
 
 int wfopen(const char* ansiPath);      // 0, or -1; creates or truncates
-int wfopenW(const char16_t* widePath); // ours: the same by UTF-16 path
+int wfopenW(const char16_t* widePath); // the same by UTF-16 path
 int wfputc(int byte);                  // 0, or -1 (a failure closes the writer)
 int wfputint16(int value);             // returns wfclosed()
 int wfputint32(int32_t value);         // returns wfclosed()
-// Closes the stream (flushing it). Ours: returns -1 when that final flush failed, so a
+// Closes the stream (flushing it). Returns -1 when that final flush failed, so a
 // write lost in the buffer is not reported as success; 0 otherwise (also when closed).
 int wfclose();
 int wfclosed();   // 0 while open and healthy, else 0xFF
@@ -162,14 +162,14 @@ int32_t wftell(); // bytes written since open
 // bytes; -1 when it does, or when it has no terminator there.
 int chkqmark(const char* ansiPath);
 
-// Ours: what an ANSI path names, for writers that must not replace just anything.
+// What an ANSI path names, for writers that must not replace just anything.
 constexpr int FILE_KIND_NONE = 0;    // no entry (also when the path does not convert)
 constexpr int FILE_KIND_REGULAR = 1; // a regular file, links followed
 constexpr int FILE_KIND_DEVICE = 2;  // a character device, links followed
 constexpr int FILE_KIND_OTHER = 3;   // a directory, FIFO, socket, block device, or a link
                                      // that leads nowhere
 int chkfilekind(const char* ansiPath);
-// Ours: 1 when the two paths name the same file (device and inode, links followed); 0
+// 1 when the two paths name the same file (device and inode, links followed); 0
 // otherwise, also when either is missing or does not convert.
 int chksamefile(const char* ansiPathA, const char* ansiPathB);
 int chksamefileW(const char* ansiPathA, const char16_t* widePathB);
