@@ -10,6 +10,7 @@
 #include <nlohmann/json.hpp>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 #include "analysis/evaluate.h"
 #include "analysis/report.h"
@@ -20,12 +21,14 @@
 #include "motion/motion.h"
 #include "names/namelist.h"
 #include "text/encoding.h"
+#include "text/files.h"
+#include "text/pathconv.h"
 #include "text/paths.h"
 #include "text/sjis_text.h"
 #include "text/strings.h"
 
 // ---- Index ----
-// Options, text helpers, --print, --json, the file loop.
+// Options, text helpers, --print, --json, --summary, the file loop.
 
 namespace {
 
@@ -40,6 +43,55 @@ bool startsWith(const char* s, const char* prefix) {
   return std::strncmp(s, prefix, std::strlen(prefix)) == 0;
 }
 
+// The --fail-on names, in VerdictCategory order; "ok" is only ever shown.
+const char* const kCategoryNames[] = {"must-fix", "check-readme", "somewhat-rough",
+                                      "slightly-rough", "ok"};
+
+int32_t categoryByName(const char* name) {
+  for (int32_t c = VERDICT_MUST_FIX; c < VERDICT_OK; ++c) {
+    if (std::strcmp(name, kCategoryNames[c]) == 0)
+      return c;
+  }
+  return -1;
+}
+
+bool isLetter(char c, char letter) {
+  return c == letter || c == letter - 'A' + 'a';
+}
+
+// The window program's options: one or more of ND and D, each with an optional "=" and
+// digits ("-ND", "-ND2", "-D3").
+bool isWindowOption(const char* arg) {
+  const char* p = arg + 1;
+  if (*p == '\0')
+    return false;
+  while (*p != '\0') {
+    if (isLetter(p[0], 'N') && isLetter(p[1], 'D'))
+      p += 2;
+    else if (isLetter(p[0], 'D'))
+      p += 1;
+    else
+      return false;
+    if (*p == '=')
+      ++p;
+    while (*p >= '0' && *p <= '9')
+      ++p;
+  }
+  return true;
+}
+
+// Texts that outlive the parse: error messages and rewritten file arguments.
+struct OptionTexts {
+  char message[160];
+  std::vector<std::string> files;
+};
+OptionTexts gOptionTexts;
+
+const char* optionError(const char* format, const char* arg) {
+  std::snprintf(gOptionTexts.message, sizeof gOptionTexts.message, format, arg);
+  return gOptionTexts.message;
+}
+
 // ---- Text helpers ----
 
 // A Shift-JIS text as UTF-8.
@@ -48,6 +100,59 @@ std::string utf8Of(const char* sjis) {
   strsjis2utf8(out.data(), sjis);
   out.resize(std::strlen(out.c_str()));
   return out;
+}
+
+// UTF-8 text for a terminal or a tab-separated line: every C0 control character (line
+// feeds too unless kept), DEL and every C1 control character (U+0080-U+009F) becomes '?',
+// so that text from a file cannot move the cursor, recolour or retitle the terminal.
+std::string printable(const std::string& text, bool keepLineFeeds) {
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    if ((c < 0x20 && !(keepLineFeeds && c == '\n')) || c == 0x7F) {
+      out += '?';
+    } else if (c == 0xC2 && i + 1 < text.size() &&
+               static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
+               static_cast<unsigned char>(text[i + 1]) <= 0x9F) {
+      out += '?';
+      ++i;
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+  return out;
+}
+
+// UTF-16 units of a UTF-8 argument (a byte that is not UTF-8 counts as one): its length as
+// the program's path forms count it.
+long utf16Length(const char* utf8) {
+  long units = 0;
+  for (const unsigned char* p = reinterpret_cast<const unsigned char*>(utf8); *p != 0;) {
+    int length = *p >= 0xF0 && *p <= 0xF4 ? 4 : *p >= 0xE0 ? 3 : *p >= 0xC2 ? 2 : 1;
+    if (*p >= 0x80 && *p < 0xC2)
+      length = 1;
+    int k = 1;
+    while (k < length && (p[k] & 0xC0) == 0x80)
+      ++k;
+    if (k < length)
+      length = 1; // a sequence cut short: its lead byte alone
+    units += length == 4 ? 2 : 1;
+    p += length;
+  }
+  return units;
+}
+
+// Thousands separated by commas, as in "283,678".
+std::string grouped(long long value) {
+  std::string digits = std::to_string(value < 0 ? -value : value);
+  std::string out;
+  for (size_t i = 0; i < digits.size(); ++i) {
+    if (i > 0 && (digits.size() - i) % 3 == 0)
+      out += ',';
+    out += digits[i];
+  }
+  return value < 0 ? "-" + out : out;
 }
 
 // A 32-bit value as a JSON number; JSON has no infinity or NaN, so those are null.
@@ -64,26 +169,101 @@ std::string colourHex(uint32_t colour) {
   return text;
 }
 
+// ---- One file's outcome ----
+
+// What the console says about the current file besides its report.
+struct FileOutcome {
+  const char* argument; // as given (UTF-8 from argv)
+  bool verdict;         // the file was read as a motion, wholly or in part
+  std::string error;    // why it was not read whole; empty when it was
+};
+
+const char* const kBlockNames[MOTION_BLOCK_COUNT] = {"bone",        "morph", "camera",
+                                                     "light",       "self-shadow",
+                                                     "show-and-IK"};
+const char* const kBlockKeys[MOTION_BLOCK_COUNT] = {"bones", "morphs",     "camera",
+                                                    "light", "selfShadow", "showIk"};
+
+// Signature (30 bytes) and model name (20 bytes) before the bone count.
+constexpr int VMD_HEADER_SIZE = 30 + VMD_MODEL_NAME_SIZE;
+
+int32_t declaredRecords(int block) {
+  const MotionSummary& m = gMotion;
+  const int32_t declared[MOTION_BLOCK_COUNT] = {m.boneKeyTotal,  m.morphKeyTotal,
+                                                m.cameraKeyTotal, m.lightKeyTotal,
+                                                m.selfShadowKeyTotal, m.showIkKeyTotal};
+  return declared[block];
+}
+
+// Settles the outcome of the file just checked (gFile, gMotion).
+FileOutcome judgeFile(const char* argument) {
+  const MotionSummary& m = gMotion;
+  FileOutcome o = {argument, true, ""};
+  if (gFile.readResult == -1) {
+    o.verdict = false;
+    o.error = std::string("cannot open: ") + fileErrorText(m.openErrno);
+    return o;
+  }
+  if (m.end == MOTION_END_SIGNATURE) {
+    o.verdict = false;
+    o.error = "not a VMD 0002 motion file";
+    return o;
+  }
+  if (m.endBlock != MOTION_BLOCK_NONE) {
+    const int block = m.endBlock;
+    char text[160];
+    if (m.endInCount != 0 && block == MOTION_BLOCK_BONES && m.endOffset < VMD_HEADER_SIZE)
+      std::snprintf(text, sizeof text, "ends inside the header (read %lld of %d bytes)",
+                    static_cast<long long>(m.endOffset), VMD_HEADER_SIZE);
+    else if (m.endInCount != 0)
+      std::snprintf(text, sizeof text, "ends inside the count of the %s keys", kBlockNames[block]);
+    else
+      std::snprintf(text, sizeof text, "ends inside the %s keys (read %d of %d)",
+                    kBlockNames[block], m.recordsRead[block], declaredRecords(block));
+    o.error = text;
+  } else if (gFile.readResult != 0) {
+    o.error = "truncated at byte " + std::to_string(static_cast<long long>(m.endOffset));
+  }
+  if (m.namesRefused > 0) {
+    if (!o.error.empty())
+      o.error += "; ";
+    o.error += grouped(m.namesRefused) + " names beyond the name lists' capacity were not counted";
+  }
+  return o;
+}
+
+// The file's name as the directory stores it, in UTF-8; the name part of the argument when
+// the directory look-up found none (a missing file). The UTF-16 form holds the whole name
+// unless it carries escaped bytes that are not UTF-8: the ANSI form then shows what
+// Shift-JIS makes of them.
+std::string fileName(const FileOutcome& o) {
+  const FileState& f = gFile;
+  if (f.actualNameW[0] != 0 && hasPathEscapes(f.actualNameW) == 0) {
+    char utf8[PATH_SIZE * 3 + 1];
+    struni2utf8(utf8, f.actualNameW);
+    return utf8;
+  }
+  if (f.actualName[0] != '\0')
+    return utf8Of(f.actualName);
+  std::string path = o.argument;
+  while (path.size() > 1 && path.back() == '/')
+    path.pop_back();
+  const size_t slash = path.find_last_of('/');
+  return slash == std::string::npos || path.size() == 1 ? path : path.substr(slash + 1);
+}
+
 // The verdict's category texts, in the order the result text holds them.
-Json categories() {
-  const Evaluation& e = gEval;
+Json categoriesJson() {
+  const VerdictCategories v = verdictCategories();
   Json list = Json::array();
-  if (e.mustFixCount >= 1)
-    list.push_back("(要修正)");
-  if (e.checkReadmeCount >= 1)
-    list.push_back("(確認要)");
-  else if (e.somewhatRoughCount >= 1)
-    list.push_back("(やや荒れ)");
-  else if (e.slightlyRoughCount >= 1)
-    list.push_back("(少し荒れ)");
-  else if (e.mustFixCount == 0)
-    list.push_back("(OK)");
+  for (int i = 0; i < v.count; ++i)
+    list.push_back(verdictCategoryLabel(v.category[i]));
   return list;
 }
 
-// ---- --print ----
-
 } // namespace
+
+// ---- --print ----
 
 bool useConsoleColour(ColourChoice choice) {
   if (choice == COLOUR_ALWAYS)
@@ -91,7 +271,9 @@ bool useConsoleColour(ColourChoice choice) {
   if (choice == COLOUR_NEVER)
     return false;
   const char* noColour = std::getenv("NO_COLOR");
-  return isatty(STDOUT_FILENO) && (noColour == nullptr || noColour[0] == '\0');
+  const char* term = std::getenv("TERM");
+  return isatty(STDOUT_FILENO) && (noColour == nullptr || noColour[0] == '\0') &&
+         (term == nullptr || std::strcmp(term, "dumb") != 0);
 }
 
 void printCheckedReport(bool colour) {
@@ -102,9 +284,11 @@ void printCheckedReport(bool colour) {
     // A line feed at the end of a morph line belongs to the stored text, not to the view.
     if (!text.empty() && text.back() == '\n')
       text.pop_back();
-    if (colour && !text.empty()) {
+    text = printable(text, false);
+    // White is the report's plain colour: the terminal's own suits its background better.
+    const uint32_t c = r.colour[i];
+    if (colour && !text.empty() && c != 0xFFFFFF) {
       char escape[32];
-      uint32_t c = r.colour[i];
       std::snprintf(escape, sizeof escape, "\x1b[38;2;%u;%u;%um", c & 0xFF, (c >> 8) & 0xFF,
                     (c >> 16) & 0xFF);
       out += escape;
@@ -116,15 +300,23 @@ void printCheckedReport(bool colour) {
     out += '\n';
   }
   out += '\n';
+  std::string verdict;
   for (char c : utf8Of(gResult.text)) {
     if (c != '\r')
-      out += c;
+      verdict += c;
   }
+  out += printable(verdict, true);
   out += '\n';
   std::fwrite(out.data(), 1, out.size(), stdout);
 }
 
 namespace {
+
+// A file that gave no verdict: its name row as the report would show it, then the reason.
+void printUnreadFile(const FileOutcome& o) {
+  const std::string out = "\n" + printable(fileName(o), false) + "\n\n\n" + o.error + "\n";
+  std::fwrite(out.data(), 1, out.size(), stdout);
+}
 
 // ---- --json ----
 
@@ -161,19 +353,16 @@ Json morphJson(int entry) {
   return j;
 }
 
-std::string reportJson() {
+std::string reportJson(const FileOutcome& o) {
   const Evaluation& e = gEval;
   Json j;
-  // The UTF-16 name is the whole name; the ANSI one may hold '?' for what Shift-JIS lacks.
-  j["file"] = gFile.actualNameW[0] == 0 ? utf8Of(gFile.actualName) : [] {
-    char utf8[PATH_SIZE * 3 + 1];
-    struni2utf8(utf8, gFile.actualNameW);
-    return std::string(utf8);
-  }();
+  j["file"] = fileName(o);
+  j["path"] = o.argument; // a byte that is not UTF-8 becomes U+FFFD in the dump
   j["readResult"] = gFile.readResult;
+  j["error"] = o.error.empty() ? Json(nullptr) : Json(o.error);
   j["model"] = utf8Of(gMotion.modelName);
-  j["categories"] = categories();
-  j["resultText"] = utf8Of(gResult.text);
+  j["categories"] = o.verdict ? categoriesJson() : Json::array();
+  j["resultText"] = o.verdict ? utf8Of(gResult.text) : "";
   j["counters"] = {{"mustFixCount", e.mustFixCount},
                    {"checkReadmeCount", e.checkReadmeCount},
                    {"somewhatRoughCount", e.somewhatRoughCount},
@@ -190,6 +379,11 @@ std::string reportJson() {
                 {"armTwistMildFlags", e.armTwistMildFlags},
                 {"lowerBodyRating", e.lowerBodyRating},
                 {"waistUsed", e.waistUsed}};
+  Json blocks;
+  for (int block = 0; block < MOTION_BLOCK_COUNT; ++block)
+    blocks[kBlockKeys[block]] = {{"declared", declaredRecords(block)},
+                                 {"read", gMotion.recordsRead[block]}};
+  j["blocks"] = std::move(blocks);
   Json lines = Json::array();
   for (int i = 0; i < gReport.lineCount; ++i)
     lines.push_back({{"text", utf8Of(gReport.text[i])}, {"colour", colourHex(gReport.colour[i])}});
@@ -209,30 +403,40 @@ std::string reportJson() {
   return j.dump(-1, ' ', false, Json::error_handler_t::replace);
 }
 
-// ---- The file loop ----
+// ---- --summary ----
 
-// Says on standard error why a file gave no motion; false when it was read.
-bool reportReadFailure(const char* shownName) {
-  const MotionSummary& m = gMotion;
-  if (gFile.readResult == 0)
-    return false;
-  if (gFile.readResult == -1)
-    std::fprintf(stderr, "kinetrace: %s: cannot open: %s\n", shownName, std::strerror(m.openErrno));
-  else if (m.end == MOTION_END_SIGNATURE)
-    std::fprintf(stderr, "kinetrace: %s: not a VMD 0002 motion file\n", shownName);
-  else
-    std::fprintf(stderr, "kinetrace: %s: truncated at byte %lld\n", shownName,
-                 static_cast<long long>(m.endOffset));
-  return true;
+// path, verdict (category names, or "error: " and the reason), bones, morphs, arm twist.
+std::string summaryLine(const FileOutcome& o) {
+  std::string verdict;
+  if (o.verdict) {
+    const VerdictCategories v = verdictCategories();
+    for (int i = 0; i < v.count; ++i)
+      verdict += (i > 0 ? "," : "") + std::string(kCategoryNames[v.category[i]]);
+  } else {
+    verdict = "error: " + o.error;
+  }
+  int bones = 0;
+  int morphs = 0;
+  for (int entry = 1; entry <= nameListCount(LIST_BONE); ++entry)
+    bones += gMotion.bones[entry].keyCount >= 1;
+  for (int entry = 1; entry <= nameListCount(LIST_MORPH); ++entry)
+    morphs += gMotion.morphs[entry].keyCount >= 1;
+  char numbers[64];
+  std::snprintf(numbers, sizeof numbers, "\t%d\t%d\t%.1f\n", bones, morphs,
+                static_cast<double>(gEval.armTwistWorst));
+  return printable(o.argument, false) + "\t" + printable(verdict, false) + numbers;
 }
 
 } // namespace
 
+// ---- Usage ----
+
 void printUsage(bool full) {
   std::FILE* out = full ? stdout : stderr;
   std::fputs("usage: kinetrace [-ND[2]] [FILE.vmd...]\n"
-             "       kinetrace --print [--color=auto|always|never] FILE.vmd...\n"
-             "       kinetrace --json FILE.vmd...\n"
+             "       kinetrace --print [--color=auto|always|never] [--fail-on=CATEGORY] "
+             "FILE.vmd...\n"
+             "       kinetrace --json|--summary [--fail-on=CATEGORY] FILE.vmd...\n"
              "       kinetrace --render OUT.bmp FILE.vmd\n",
              out);
   if (!full)
@@ -246,37 +450,54 @@ void printUsage(bool full) {
       "file when none is given).\n"
       "\n"
       "  --print          write each report and its verdict to standard output\n"
-      "  --color=WHEN     colour the --print lines: auto (a terminal without NO_COLOR),\n"
-      "                   always or never\n"
+      "  --color=WHEN     colour the --print lines: auto (a terminal without NO_COLOR,\n"
+      "                   TERM not dumb), always or never\n"
       "  --json           write one JSON object per file (JSON Lines)\n"
+      "  --summary        write one tab-separated line per file: path, verdict, bones,\n"
+      "                   morphs, worst arm twist in degrees\n"
+      "  --fail-on=CAT    exit with 3 when a verdict is CAT or worse: must-fix,\n"
+      "                   check-readme, somewhat-rough or slightly-rough\n"
       "  --render OUT     draw the report of one file into the BMP picture OUT\n"
       "  -ND              no verdict message box; -ND2 also no question about the extension\n"
-      "  --help           this text\n"
+      "  -D               detail level of the diagnostic trace\n"
+      "  -h, --help       this text\n"
       "  --version        the program's version\n"
+      "  --               the arguments that follow are files, even when they begin with -\n"
       "\n"
-      "Exit status: 0; 2 when a file could not be read as a VMD 0002 motion or the options\n"
-      "are wrong; 1 when --render finds no font; 16 when a file was declined in the window.\n",
+      "Exit status: 0; 1 when the output cannot be written or --render fails; 2 when a file\n"
+      "could not be read whole as a VMD 0002 motion or the options are wrong; 3 when a\n"
+      "verdict reached --fail-on; 16 when a file was declined in the window.\n",
       out);
 }
 
+// ---- Options ----
+
 void parseConsoleOptions(int* argc, char** argv, ConsoleOptions* options) {
-  *options = ConsoleOptions{CONSOLE_NONE, COLOUR_AUTO, nullptr, false, false, nullptr};
+  *options = ConsoleOptions{CONSOLE_NONE, COLOUR_AUTO, false, nullptr, -1, false, false, nullptr};
   auto setMode = [options](ConsoleMode mode) {
     if (options->mode != CONSOLE_NONE && options->mode != mode)
-      options->error = "--print, --json and --render cannot be combined";
+      options->error = "--print, --json, --summary and --render cannot be combined";
     options->mode = mode;
   };
+  // Each kept argument: a file (true), or a single-dash option of the window program.
+  std::vector<bool> isFile(static_cast<size_t>(*argc), false);
+  bool optionsEnded = false;
   int kept = 1;
   for (int i = 1; i < *argc; ++i) {
     const char* arg = argv[i];
-    if (!startsWith(arg, "--")) {
+    if (optionsEnded || arg[0] != '-' || std::strcmp(arg, "-") == 0) {
+      isFile[static_cast<size_t>(kept)] = true;
       argv[kept++] = argv[i];
-      continue;
-    }
-    if (std::strcmp(arg, "--print") == 0) {
+    } else if (std::strcmp(arg, "--") == 0) {
+      optionsEnded = true;
+    } else if (!startsWith(arg, "--") && std::strcmp(arg, "-h") != 0) {
+      argv[kept++] = argv[i];
+    } else if (std::strcmp(arg, "--print") == 0) {
       setMode(CONSOLE_PRINT);
     } else if (std::strcmp(arg, "--json") == 0) {
       setMode(CONSOLE_JSON);
+    } else if (std::strcmp(arg, "--summary") == 0) {
+      setMode(CONSOLE_SUMMARY);
     } else if (std::strcmp(arg, "--render") == 0 || startsWith(arg, "--render=")) {
       setMode(CONSOLE_RENDER);
       if (arg[8] == '=')
@@ -287,66 +508,92 @@ void parseConsoleOptions(int* argc, char** argv, ConsoleOptions* options) {
         options->error = "--render needs the name of the picture to write";
     } else if (std::strcmp(arg, "--color") == 0 || std::strcmp(arg, "--color=always") == 0) {
       options->colour = COLOUR_ALWAYS;
+      options->colourGiven = true;
     } else if (std::strcmp(arg, "--color=never") == 0) {
       options->colour = COLOUR_NEVER;
+      options->colourGiven = true;
     } else if (std::strcmp(arg, "--color=auto") == 0) {
       options->colour = COLOUR_AUTO;
-    } else if (std::strcmp(arg, "--help") == 0) {
+      options->colourGiven = true;
+    } else if (startsWith(arg, "--fail-on=")) {
+      options->failOn = categoryByName(arg + 10);
+      if (options->failOn < 0)
+        options->error = optionError("unknown --fail-on category %.60s (must-fix, check-readme, "
+                                     "somewhat-rough, slightly-rough)",
+                                     arg + 10);
+    } else if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) {
       options->help = true;
     } else if (std::strcmp(arg, "--version") == 0) {
       options->version = true;
     } else {
-      static char message[160];
-      std::snprintf(message, sizeof message, "unknown option %.100s", arg);
-      options->error = message;
+      options->error = optionError("unknown option %.100s", arg);
     }
   }
   argv[kept] = nullptr;
   *argc = kept;
+  if (options->error != nullptr)
+    return;
+  if (options->colourGiven && options->mode != CONSOLE_PRINT)
+    options->error = "--color works with --print only";
+  else if (options->failOn >= 0 && options->mode == CONSOLE_NONE)
+    options->error = "--fail-on works with --print, --json, --summary or --render only";
+  if (options->error != nullptr)
+    return;
+
+  if (options->mode != CONSOLE_NONE) {
+    // The console modes take files only; -ND and -D mean nothing without a window.
+    int files = 1;
+    for (int k = 1; k < kept; ++k) {
+      if (isFile[static_cast<size_t>(k)]) {
+        argv[files++] = argv[k];
+      } else if (!isWindowOption(argv[k]) && options->error == nullptr) {
+        options->error = optionError("unknown option %.100s", argv[k]);
+      }
+    }
+    argv[files] = nullptr;
+    *argc = files;
+    return;
+  }
+  // The window program's option pass takes every argument that begins with '-'.
+  std::vector<std::string>& rewritten = gOptionTexts.files;
+  rewritten.reserve(static_cast<size_t>(kept));
+  for (int k = 1; k < kept; ++k) {
+    if (isFile[static_cast<size_t>(k)] && argv[k][0] == '-') {
+      rewritten.push_back(std::string("./") + argv[k]);
+      argv[k] = rewritten.back().data();
+    }
+  }
 }
 
 namespace {
 
 // ---- Batches ----
-// The argument tables hold ARG_MAX_COUNT - 1 arguments in a command line of
-// ARG_LINE_LIMIT characters, enough for a window's dropped files but not for a script
-// that names a whole folder. The console modes therefore hand the files over in batches
-// that fit, each with every option argument, so that no file given is left out.
+// The argument tables hold ARG_MAX_COUNT - 1 arguments in pools of ARG_POOL_SIZE
+// characters, enough for a window's dropped files but not for a script that names a whole
+// folder. The console modes therefore hand the files over in batches that fit, so that no
+// file given is left out.
 
 constexpr int BATCH_FILES = 256;
-constexpr int BATCH_OPTIONS = 64; // option arguments repeated in every batch; more are dropped
-// Argument text per batch: a converted argument is never longer than its UTF-8 form, and
-// quoting adds at most three characters; the rest of the line is left for the program's
-// path and the options.
+// Argument text per batch: a converted argument is never longer than its UTF-8 form; the
+// rest of the pool is left for the program's path.
 constexpr size_t BATCH_TEXT = ARG_LINE_LIMIT / 2;
 
 struct ConsoleBatch {
-  char* argv[ARG_MAX_COUNT + 1]; // argv[0], the options, then the batch's files
-  int argc;                      // set by fillBatch()
+  char* argv[BATCH_FILES + 2]; // argv[0], then the batch's files
+  int argc;                    // set by fillBatch()
 };
 ConsoleBatch gBatch;
-
-bool isOptionText(const char* arg) {
-  return arg[0] == '-';
-}
 
 // Fills gBatch from argv, starting at file argument *next; moves *next past the batch.
 void fillBatch(int argc, char** argv, int* next) {
   ConsoleBatch& b = gBatch;
   b.argc = 0;
   b.argv[b.argc++] = argv[0];
-  for (int k = 1; k < argc && b.argc <= BATCH_OPTIONS; ++k) {
-    if (isOptionText(argv[k]))
-      b.argv[b.argc++] = argv[k];
-  }
-  const int withOptions = b.argc;
   size_t text = 0;
   int k = *next;
-  for (; k < argc && b.argc < withOptions + BATCH_FILES; ++k) {
-    if (isOptionText(argv[k]))
-      continue;
-    size_t length = std::strlen(argv[k]) + 3;
-    if (b.argc > withOptions && text + length > BATCH_TEXT)
+  for (; k < argc && b.argc < 1 + BATCH_FILES; ++k) {
+    size_t length = std::strlen(argv[k]) + 1;
+    if (b.argc > 1 && text + length > BATCH_TEXT)
       break;
     text += length;
     b.argv[b.argc++] = argv[k];
@@ -355,64 +602,102 @@ void fillBatch(int argc, char** argv, int* next) {
   *next = k;
 }
 
+// ---- The file loop ----
+
+// Checks argument index of the tables, or, when its path is too long for the program's
+// path forms or the tables could not take it, leaves an empty check behind.
+FileOutcome checkArgument(int index, const char* argument) {
+  const long length = utf16Length(argument);
+  const char* refusal = nullptr;
+  char text[96];
+  if (length > PATH_SIZE - 1) {
+    std::snprintf(text, sizeof text, "path too long (%ld characters, at most %d)", length,
+                  PATH_SIZE - 1);
+    refusal = text;
+  } else if (index >= gArgTable.count) {
+    refusal = "not checked: the argument is too long";
+  }
+  takeFileArgument(refusal == nullptr ? index : ARG_MAX_COUNT);
+  checkMotionFile();
+  FileOutcome o = judgeFile(argument);
+  if (refusal != nullptr) {
+    o.verdict = false;
+    o.error = refusal;
+  }
+  return o;
+}
+
+// Whether standard output has failed; says so once.
+bool outputFailed() {
+  if (std::fflush(stdout) == 0 && std::ferror(stdout) == 0)
+    return false;
+  const int error = errno;
+  std::fprintf(stderr, "kinetrace: cannot write output: %s\n",
+               error != 0 ? std::strerror(error) : "write error");
+  return true;
+}
+
 } // namespace
 
 int runConsole(int argc, char** argv, const ConsoleOptions& options) {
-  int fileCount = 0;
-  for (int k = 1; k < argc; ++k) {
-    if (!isOptionText(argv[k]))
-      ++fileCount;
-  }
+  const int fileCount = argc - 1;
   if (fileCount == 0 || (options.mode == CONSOLE_RENDER && fileCount != 1)) {
     std::fprintf(stderr, "kinetrace: %s\n",
                  fileCount == 0 ? "no motion file given"
                                 : "--render takes exactly one motion file");
     printUsage(false);
-    return 2;
+    return EXIT_UNREADABLE;
   }
 
-  bool colour = options.mode == CONSOLE_PRINT && useConsoleColour(options.colour);
-  int status = 0;
+  const bool colour = options.mode == CONSOLE_PRINT && useConsoleColour(options.colour);
+  bool unreadable = false;
+  bool renderFailed = false;
+  bool verdictReached = false;
+  if (options.mode == CONSOLE_SUMMARY && isatty(STDOUT_FILENO))
+    std::fputs("path\tverdict\tbones\tmorphs\tarm-twist\n", stdout);
   for (int next = 1; next < argc;) {
     fillBatch(argc, argv, &next);
     ConsoleBatch& b = gBatch;
     loadArguments(b.argc, b.argv);
     startupEnvironment();
-    parseOptions();
-    for (int i = 1; i < gArgTable.count && i < ARG_MAX_COUNT; ++i) {
-      if (isOptionArgument(gArgTable.arg[i]))
-        continue;
-      takeFileArgument(i);
-      checkMotionFile();
-      // The batch's argv holds the arguments one to one with the tables.
-      const char* shown = i < b.argc ? b.argv[i] : gArgTable.arg[i];
-      if (reportReadFailure(shown))
-        status = 2;
+    for (int i = 1; i < b.argc; ++i) {
+      const FileOutcome o = checkArgument(i, b.argv[i]);
+      if (!o.error.empty()) {
+        std::fprintf(stderr, "kinetrace: %s: %s\n", printable(o.argument, false).c_str(),
+                     o.error.c_str());
+        unreadable = true;
+      }
+      if (o.verdict && options.failOn >= 0 &&
+          verdictCategories().category[0] <= static_cast<VerdictCategory>(options.failOn))
+        verdictReached = true;
       try {
         if (options.mode == CONSOLE_PRINT) {
-          printCheckedReport(colour);
+          if (o.verdict)
+            printCheckedReport(colour);
+          else
+            printUnreadFile(o);
         } else if (options.mode == CONSOLE_JSON) {
-          std::string line = reportJson();
+          std::string line = reportJson(o);
           line += '\n';
           std::fwrite(line.data(), 1, line.size(), stdout);
-        } else {
-          int rendered = renderCheckedReport(options.renderPath);
-          if (rendered != 0 && status == 0)
-            status = rendered;
+        } else if (options.mode == CONSOLE_SUMMARY) {
+          const std::string line = summaryLine(o);
+          std::fwrite(line.data(), 1, line.size(), stdout);
+        } else if (renderCheckedReport(options.renderPath) != 0) {
+          renderFailed = true;
         }
       } catch (const std::exception& error) {
-        std::fprintf(stderr, "kinetrace: %s: %s\n", shown, error.what());
-        status = 2;
+        std::fprintf(stderr, "kinetrace: %s: %s\n", printable(o.argument, false).c_str(),
+                     error.what());
+        unreadable = true;
       }
-      std::fflush(stdout);
-    }
-    // An argument too long for the command line on its own is still not silently lost.
-    for (int k = gArgTable.count; k < b.argc; ++k) {
-      if (isOptionText(b.argv[k]))
-        continue;
-      std::fprintf(stderr, "kinetrace: %s: not checked: the argument is too long\n", b.argv[k]);
-      status = 2;
+      if (outputFailed())
+        return EXIT_FAILURE_OUTPUT;
     }
   }
-  return status;
+  if (unreadable)
+    return EXIT_UNREADABLE;
+  if (renderFailed)
+    return EXIT_FAILURE_OUTPUT;
+  return verdictReached ? EXIT_VERDICT : 0;
 }

@@ -18,6 +18,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include "app/console.h"
 #include "common/vmd_builder.h"
 
 using testing_vmd::about;
@@ -40,7 +41,7 @@ struct Outcome {
   std::string err;
 };
 
-enum Output { TO_FILE, TO_TERMINAL };
+enum Output { TO_FILE, TO_TERMINAL, TO_FULL_DEVICE };
 
 std::string readFile(const std::string& path) {
   std::string text;
@@ -56,9 +57,11 @@ std::string readFile(const std::string& path) {
 }
 
 // Runs the program with the arguments; NO_COLOR is removed from the environment unless
-// noColor is given. Standard output goes to a file, or to a terminal (a pseudo-terminal).
+// noColor is given, TERM replaced when term is given. Standard output goes to a file, a
+// terminal (a pseudo-terminal) or /dev/full. The program runs in directory when given.
 Outcome runProgram(const std::vector<std::string>& args, Output output = TO_FILE,
-                   const char* noColor = nullptr, const std::string& binary = kBinary) {
+                   const char* noColor = nullptr, const std::string& binary = kBinary,
+                   const char* term = nullptr, const std::string& directory = "") {
   static TempDir scratch;
   static int serial = 0;
   const std::string outPath = scratch.path() + "/out" + std::to_string(++serial);
@@ -66,9 +69,11 @@ Outcome runProgram(const std::vector<std::string>& args, Output output = TO_FILE
 
   std::vector<std::string> env;
   for (char** e = environ; *e != nullptr; ++e) {
-    if (std::strncmp(*e, "NO_COLOR=", 9) != 0)
+    if (std::strncmp(*e, "NO_COLOR=", 9) != 0 && (term == nullptr || std::strncmp(*e, "TERM=", 5) != 0))
       env.push_back(*e);
   }
+  if (term != nullptr)
+    env.push_back(std::string("TERM=") + term);
   if (noColor != nullptr)
     env.push_back(std::string("NO_COLOR=") + noColor);
   std::vector<char*> envp;
@@ -87,7 +92,11 @@ Outcome runProgram(const std::vector<std::string>& args, Output output = TO_FILE
     return {};
   const pid_t pid = fork();
   if (pid == 0) {
-    int out = output == TO_TERMINAL ? slave : open(outPath.c_str(), O_WRONLY | O_CREAT, 0600);
+    int out = output == TO_TERMINAL       ? slave
+              : output == TO_FULL_DEVICE ? open("/dev/full", O_WRONLY)
+                                         : open(outPath.c_str(), O_WRONLY | O_CREAT, 0600);
+    if (!directory.empty() && chdir(directory.c_str()) != 0)
+      _exit(126);
     int err = open(errPath.c_str(), O_WRONLY | O_CREAT, 0600);
     dup2(out, STDOUT_FILENO);
     dup2(err, STDERR_FILENO);
@@ -229,24 +238,58 @@ std::vector<uint8_t> richMotion() {
 
 // ---- Options ----
 
-TEST_F(Console, VersionHelpAndUnknownOptions) {
+TEST_F(Console, VersionHelpAndOptions) {
   Outcome version = runProgram({"--version"});
   EXPECT_EQ(version.status, 0);
   EXPECT_EQ(version.out, "Kinetrace 1.17\n");
 
-  Outcome help = runProgram({"--help"});
-  EXPECT_EQ(help.status, 0);
-  EXPECT_NE(help.out.find("--print"), std::string::npos) << help.out;
-  EXPECT_NE(help.out.find("--json"), std::string::npos) << help.out;
-
   const std::string file = write("dance.vmd", smallMotion());
-  for (const char* option : {"--frobnicate", "--print=yes", "--colour=always"}) {
-    SCOPED_TRACE(option);
-    Outcome refused = runProgram({"--print", option, file});
-    EXPECT_EQ(refused.status, 2);
-    EXPECT_NE(refused.err.find("usage"), std::string::npos) << refused.err;
-    EXPECT_EQ(refused.out, "");
+  write("-x.vmd", smallMotion());
+  struct Case {
+    std::vector<std::string> args;
+    int status;
+    const char* out; // expected within standard output
+    const char* err; // expected within standard error
+  } cases[] = {
+      {{"--help"}, 0, "--print", ""},
+      {{"-h"}, 0, "--summary", ""},
+      {{"--json", "--", "-x.vmd"}, 0, "\"file\":\"-x.vmd\"", ""},
+      {{"--json", "-ND2", "-D", file}, 0, "\"file\":\"dance.vmd\"", ""},
+      {{"--print", "--frobnicate", file}, 2, "", "unknown option --frobnicate\nusage"},
+      {{"--print=yes", file}, 2, "", "unknown option --print=yes\nusage"},
+      {{"--print", "--colour=always", file}, 2, "", "usage"},
+      {{"--json", "-X", file}, 2, "", "unknown option -X\nusage"},
+      {{"--json", "-x.vmd"}, 2, "", "unknown option -x.vmd\nusage"},
+      {{"--json", "--color=always", file}, 2, "", "--color works with --print only\nusage"},
+      {{"--color", file}, 2, "", "--color works with --print only\nusage"},
+      {{"--json", "--fail-on=bad", file}, 2, "", "unknown --fail-on category bad"},
+      {{"--fail-on=must-fix", file}, 2, "", "--fail-on works with"},
+      {{"--json", "--summary", file}, 2, "", "cannot be combined"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args[0] + " " + (c.args.size() > 1 ? c.args[1] : ""));
+    Outcome r = runProgram(c.args, TO_FILE, nullptr, kBinary, nullptr, files_.path());
+    EXPECT_EQ(r.status, c.status) << r.err;
+    EXPECT_NE(r.out.find(c.out), std::string::npos) << r.out;
+    EXPECT_NE(r.err.find(c.err), std::string::npos) << r.err;
+    if (c.status == 2) {
+      EXPECT_EQ(r.out, "");
+    }
   }
+
+  // The window program's option pass would take "-x.vmd" for options: after "--" it gets
+  // a path that does not begin with '-'.
+  std::vector<std::string> args = {"kinetrace", "-ND", "--", "-x.vmd"};
+  std::vector<char*> argv;
+  for (std::string& a : args)
+    argv.push_back(a.data());
+  argv.push_back(nullptr);
+  int argc = 4;
+  ConsoleOptions options;
+  parseConsoleOptions(&argc, argv.data(), &options);
+  ASSERT_EQ(argc, 3);
+  EXPECT_STREQ(argv[1], "-ND");
+  EXPECT_STREQ(argv[2], "./-x.vmd");
 }
 
 // ---- --print ----
@@ -288,48 +331,178 @@ TEST_F(Console, PrintSeveralFilesInOrder) {
   EXPECT_EQ(r.out, printed(kSmallRows, kOk) + printed(secondRows, kOk));
 }
 
-TEST_F(Console, FilesThatGiveNoMotion) {
-  const std::string good = write("dance.vmd", smallMotion());
+TEST_F(Console, FilesThatGiveNoVerdict) {
   VmdBuilder old;
   old.field("Vocaloid Motion Data 0001", 30).field("", 20).count(0).count(0).emptyTail();
-  const std::string wrong = write("old.vmd", old.bytes);
-  VmdBuilder cut;
-  cut.header().count(0).count(2).morph(sjis("あ"), 0, 1.0f).field("x", 7);
-  const std::string truncated = write("cut.vmd", cut.bytes);
-  VmdBuilder early;
-  early.header().count(1).bone(sjis("センター"), 0, 1.0f, 0, 0, {});
-  const std::string endsEarly = write("early.vmd", early.bytes);
-  const std::string missing = files_.path() + "/missing.vmd";
-
+  const std::string folder = files_.path() + "/folder.vmd";
+  ASSERT_EQ(mkdir(folder.c_str(), 0700), 0);
   struct Case {
-    std::string file;
-    int status;
-    std::string err;
+    std::string path;
+    std::string name; // the name row and "file"
+    std::string reason;
   } cases[] = {
-      {wrong, 2, "kinetrace: " + wrong + ": not a VMD 0002 motion file\n"},
-      {truncated, 2,
-       "kinetrace: " + truncated + ": truncated at byte " + std::to_string(cut.bytes.size()) +
-           "\n"},
-      {endsEarly, 0, ""},
+      {write("old.vmd", old.bytes), "old.vmd", "not a VMD 0002 motion file"},
+      {write("empty.vmd", {}), "empty.vmd", "not a VMD 0002 motion file"},
+      {write("picture.vmd", {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0, 0, 13}),
+       "picture.vmd", "not a VMD 0002 motion file"},
+      {files_.path() + "/missing.vmd", "missing.vmd", "cannot open: No such file or directory"},
+      {folder, "folder.vmd", "cannot open: Is a directory"},
+      {std::string(300, 'a') + ".vmd", std::string(300, 'a') + ".vmd",
+       "path too long (304 characters, at most 259)"},
   };
+  const std::string good = write("dance.vmd", smallMotion());
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.file);
-    Outcome r = runProgram({"--print", c.file});
-    EXPECT_EQ(r.status, c.status);
-    EXPECT_EQ(r.err, c.err);
-    EXPECT_NE(r.out.find(kOk), std::string::npos) << "the empty report is still printed";
+    SCOPED_TRACE(c.reason + " " + c.name);
+    const std::string err = "kinetrace: " + c.path + ": " + c.reason + "\n";
+    Outcome printedOut = runProgram({"--print", good, c.path});
+    EXPECT_EQ(printedOut.status, 2);
+    EXPECT_EQ(printedOut.err, err);
+    EXPECT_EQ(printedOut.out, printed(kSmallRows, kOk) + "\n" + c.name + "\n\n\n" + c.reason + "\n");
+
+    Outcome json = runProgram({"--json", c.path});
+    EXPECT_EQ(json.status, 2);
+    EXPECT_EQ(json.err, err);
+    ASSERT_EQ(lines(json.out).size(), 1u);
+    const Json j = Json::parse(json.out);
+    EXPECT_EQ(j["file"], c.name);
+    EXPECT_EQ(j["path"], c.path);
+    EXPECT_EQ(j["error"], c.reason);
+    EXPECT_EQ(j["categories"], Json::array());
+    EXPECT_EQ(j["resultText"], "");
+    EXPECT_EQ(j["bones"], Json::array());
   }
 
-  Outcome r = runProgram({"--print", good, missing});
-  EXPECT_EQ(r.status, 2);
-  const std::string prefix = "kinetrace: " + missing + ": cannot open: ";
-  EXPECT_EQ(r.err.rfind(prefix, 0), 0u) << r.err;
-  EXPECT_GT(r.err.size(), prefix.size() + 1) << "a reason follows";
-  EXPECT_EQ(lines(r.err).size(), 1u);
-  const std::vector<std::string> missingRows = {
-      "", "", kTarget, "", "使用ボーン: ", "", "使用モーフ(表情): ", "", "", "",
+  // An empty argument names no file, and still gets its line.
+  Outcome empty = runProgram({"--json", ""});
+  EXPECT_EQ(empty.status, 2);
+  ASSERT_EQ(lines(empty.out).size(), 1u);
+  EXPECT_EQ(Json::parse(empty.out)["error"], "cannot open: No such file or directory");
+}
+
+// A file that ends inside its declared records keeps the verdict of what was read but is
+// an error; one that ends between blocks is a complete motion.
+TEST_F(Console, MotionsCutShort) {
+  auto bonesThen = [](int declared) {
+    VmdBuilder b;
+    b.header().count(declared).bone(sjis("センター"), 0, 1.0f, 0, 0, {});
+    return b;
   };
-  EXPECT_EQ(r.out, printed(kSmallRows, kOk) + printed(missingRows, kOk));
+  VmdBuilder insideHeader;
+  insideHeader.header();
+  insideHeader.bytes.resize(40);
+  VmdBuilder insideBones = bonesThen(3);
+  insideBones.field("x", 20);
+  VmdBuilder insideMorphCount = bonesThen(1);
+  insideMorphCount.field("", 2);
+  VmdBuilder insideMorphs = bonesThen(1);
+  insideMorphs.count(2).morph(sjis("あ"), 0, 1.0f).field("x", 7);
+  VmdBuilder insideCamera = bonesThen(1);
+  insideCamera.count(0).count(3).field("", 30);
+  VmdBuilder noCamera = bonesThen(1);
+  noCamera.count(0);
+  VmdBuilder complete = bonesThen(1);
+  complete.count(0).emptyTail();
+  struct Case {
+    const char* name;
+    std::vector<uint8_t> bytes;
+    const char* error; // nullptr: read whole
+    int bonesRead, morphsDeclared, morphsRead;
+  } cases[] = {
+      {"header.vmd", insideHeader.bytes, "ends inside the header (read 40 of 50 bytes)", 0, 0, 0},
+      {"bones.vmd", insideBones.bytes, "ends inside the bone keys (read 1 of 3)", 1, 0, 0},
+      {"count.vmd", insideMorphCount.bytes, "ends inside the count of the morph keys", 1, 0, 0},
+      {"morphs.vmd", insideMorphs.bytes, "ends inside the morph keys (read 1 of 2)", 1, 2, 1},
+      {"camera.vmd", insideCamera.bytes, "ends inside the camera keys (read 0 of 3)", 1, 0, 0},
+      {"nocamera.vmd", noCamera.bytes, nullptr, 1, 0, 0},
+      {"complete.vmd", complete.bytes, nullptr, 1, 0, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string path = write(c.name, c.bytes);
+    Outcome json = runProgram({"--json", path});
+    EXPECT_EQ(json.status, c.error != nullptr ? 2 : 0);
+    EXPECT_EQ(json.err, c.error != nullptr ? "kinetrace: " + path + ": " + c.error + "\n" : "");
+    const Json j = Json::parse(json.out);
+    EXPECT_EQ(j["error"], c.error != nullptr ? Json(c.error) : Json(nullptr));
+    EXPECT_EQ(j["categories"], Json::array({"(OK)"})) << "the verdict of what was read";
+    EXPECT_EQ(j["blocks"]["bones"]["read"], c.bonesRead);
+    EXPECT_EQ(j["blocks"]["morphs"]["declared"], c.morphsDeclared);
+    EXPECT_EQ(j["blocks"]["morphs"]["read"], c.morphsRead);
+    EXPECT_EQ(j["bones"].size(), static_cast<size_t>(c.bonesRead));
+
+    Outcome text = runProgram({"--print", path});
+    EXPECT_EQ(text.status, json.status);
+    EXPECT_NE(text.out.find(kOk), std::string::npos);
+  }
+}
+
+// Output that cannot be written is a failure, never a silent success.
+TEST_F(Console, WriteErrorsFail) {
+  const std::string file = write("dance.vmd", smallMotion());
+  for (const char* mode : {"--print", "--json", "--summary"}) {
+    SCOPED_TRACE(mode);
+    Outcome r = runProgram({mode, file, file}, TO_FULL_DEVICE);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "kinetrace: cannot write output: No space left on device\n");
+  }
+}
+
+// Names from a file cannot reach the terminal as control sequences.
+TEST_F(Console, PrintShowsControlCharactersAsQuestionMarks) {
+  VmdBuilder b;
+  b.header("\x1b]0;owned\x07").count(1).bone("\x1b[31m\x7f" "ab", 0, 1.0f, 0, 0, {});
+  b.count(0).emptyTail();
+  const std::string file = write("control.vmd", b.bytes);
+  for (const char* colour : {"--color=never", "--color=always"}) {
+    SCOPED_TRACE(colour);
+    Outcome r = runProgram({"--print", colour, file});
+    EXPECT_EQ(r.status, 0);
+    const std::string text = withoutEscapes(r.out);
+    EXPECT_EQ(text.find_first_of(std::string("\x1b\x07\x7f", 3)), std::string::npos) << text;
+    EXPECT_NE(text.find("?]0;owned?"), std::string::npos) << text;
+    EXPECT_NE(text.find("?[31m?ab"), std::string::npos) << text;
+  }
+  Outcome json = runProgram({"--json", file});
+  EXPECT_EQ(Json::parse(json.out)["model"], "\x1b]0;owned\x07") << "JSON escapes them itself";
+}
+
+// --summary's lines, and --fail-on's gate over every console mode.
+TEST_F(Console, SummaryAndFailOn) {
+  VmdBuilder serious;
+  serious.header().count(2).bone(sjis("左腕捩"), 1, {0.5f, 0, 0, 0.8660254f});
+  serious.bone(sjis("左肩P"), 1, about(0, 0, 1, 20)).count(0).emptyTail();
+  const std::string ok = write("ok.vmd", smallMotion());
+  const std::string mild = write("mild.vmd", richMotion());
+  const std::string both = write("both.vmd", serious.bytes);
+  const std::string missing = files_.path() + "/missing.vmd";
+
+  Outcome r = runProgram({"--summary", ok, mild, both, missing});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.out, ok + "\tok\t1\t1\t0.0\n" + mild + "\tslightly-rough\t4\t2\t150.0\n" + both +
+                       "\tmust-fix,check-readme\t2\t0\t0.0\n" + missing +
+                       "\terror: cannot open: No such file or directory\t0\t0\t0.0\n");
+  Outcome terminal = runProgram({"--summary", ok}, TO_TERMINAL);
+  EXPECT_EQ(lines(terminal.out).at(0), "path\tverdict\tbones\tmorphs\tarm-twist");
+
+  struct Case {
+    const char* mode;
+    const char* failOn;
+    std::vector<std::string> files;
+    int status;
+  } cases[] = {
+      {"--summary", "must-fix", {ok, both}, 3},
+      {"--json", "check-readme", {both}, 3},
+      {"--print", "slightly-rough", {ok, mild}, 3},
+      {"--print", "somewhat-rough", {ok, mild}, 0},
+      {"--json", "must-fix", {ok, mild}, 0},
+      {"--summary", "slightly-rough", {mild, missing}, 2},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.mode) + " " + c.failOn);
+    std::vector<std::string> args = {c.mode, std::string("--fail-on=") + c.failOn};
+    args.insert(args.end(), c.files.begin(), c.files.end());
+    EXPECT_EQ(runProgram(args).status, c.status);
+  }
 }
 
 // ---- Colours ----
@@ -354,10 +527,12 @@ TEST_F(Console, ColourChoice) {
       {{"--print", file}, TO_TERMINAL, nullptr, true, "auto on a terminal"},
       {{"--print", file}, TO_TERMINAL, "1", false, "NO_COLOR on a terminal"},
       {{"--print", "--color=never", file}, TO_TERMINAL, nullptr, false, "never on a terminal"},
+      {{"--print", file}, TO_TERMINAL, nullptr, false, "a dumb terminal"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    Outcome r = runProgram(c.args, c.output, c.noColor);
+    const bool dumb = std::strcmp(c.what, "a dumb terminal") == 0;
+    Outcome r = runProgram(c.args, c.output, c.noColor, kBinary, dumb ? "dumb" : "xterm");
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(withoutEscapes(r.out), plain.out);
     EXPECT_EQ(r.out.find('\x1b') != std::string::npos, c.coloured);
@@ -372,7 +547,7 @@ TEST_F(Console, ColourChoice) {
       }
       if (withoutEscapes(line).rfind("  センター ", 0) == 0) {
         centreFound = true;
-        EXPECT_EQ(line.rfind("\x1b[38;2;255;255;255m", 0), 0u) << line;
+        EXPECT_EQ(line.rfind("  センター ", 0), 0u) << "white is the terminal's own colour";
       }
     }
     EXPECT_TRUE(armFound);
@@ -402,8 +577,9 @@ TEST_F(Console, JsonObjectPerFile) {
     std::sort(keys.begin(), keys.end());
     return keys;
   };
-  EXPECT_EQ(keysOf(j), sorted({"file", "readResult", "model", "categories", "resultText",
-                               "counters", "flags", "lines", "bones", "morphs"}));
+  EXPECT_EQ(keysOf(j), sorted({"file", "path", "readResult", "error", "model", "categories",
+                               "resultText", "counters", "flags", "blocks", "lines", "bones",
+                               "morphs"}));
   EXPECT_EQ(keysOf(j["counters"]), sorted({"mustFixCount", "checkReadmeCount", "somewhatRoughCount",
                                            "slightlyRoughCount"}));
   EXPECT_EQ(keysOf(j["flags"]),
@@ -412,7 +588,16 @@ TEST_F(Console, JsonObjectPerFile) {
                     "armTwistStrongFlags", "armTwistMildFlags", "lowerBodyRating", "waistUsed"}));
 
   EXPECT_EQ(j["file"], "dance.vmd");
+  EXPECT_EQ(j["path"], file);
   EXPECT_EQ(j["readResult"], 0);
+  EXPECT_EQ(j["error"], nullptr);
+  const Json zero = {{"declared", 0}, {"read", 0}};
+  EXPECT_EQ(j["blocks"], Json({{"bones", {{"declared", 6}, {"read", 6}}},
+                               {"morphs", {{"declared", 3}, {"read", 3}}},
+                               {"camera", zero},
+                               {"light", zero},
+                               {"selfShadow", zero},
+                               {"showIk", zero}}));
   EXPECT_EQ(j["model"], "ミク");
   EXPECT_EQ(j["categories"], Json::array({"(少し荒れ)"}));
   EXPECT_EQ(j["counters"]["slightlyRoughCount"], 1);
@@ -524,24 +709,9 @@ TEST_F(Console, JsonForSeveralAndUnreadableFiles) {
   EXPECT_EQ(first["flags"]["twistBoneFlags"], 1);
   EXPECT_EQ(first["flags"]["shoulderPFlags"], 1);
   EXPECT_EQ(second["readResult"], -1);
-  EXPECT_EQ(second["categories"], Json::array({"(OK)"}));
-  EXPECT_EQ(second["bones"], Json::array());
-  EXPECT_EQ(second["morphs"], Json::array());
-  EXPECT_EQ(second["resultText"], kOk);
+  EXPECT_EQ(second["categories"], Json::array());
   EXPECT_EQ(third["readResult"], 0);
   EXPECT_EQ(third["file"], "ok.vmd");
-}
-
-TEST_F(Console, JsonFileIsTheActualNameEmptyWhenTheFileIsMissing) {
-  // "file" is the name as the directory stores it; a missing file has none, and its
-  // report has no name row either. The error line on stderr names the argument.
-  const std::string missing = files_.path() + "/missing.vmd";
-  Outcome r = runProgram({"--json", missing});
-  ASSERT_EQ(lines(r.out).size(), 1u);
-  Json j = Json::parse(lines(r.out)[0]);
-  EXPECT_EQ(j["file"], "");
-  EXPECT_EQ(j["readResult"], -1);
-  EXPECT_NE(r.err.find(missing), std::string::npos) << r.err;
 }
 
 TEST_F(Console, JsonFileKeepsWhatShiftJisCannotHold) {
