@@ -201,9 +201,17 @@ void appendPadding(int32_t width, const char* shown) {
   reportAppend(blanks);
 }
 
+// A full store takes nothing more: a motion of thousands of names lists no more of them
+// than its rows hold.
+bool reportFull() {
+  return gReport.lineCount >= REPORT_LINE_CAPACITY;
+}
+
 void appendFormatted(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 void appendFormatted(const char* format, ...) {
+  if (reportFull() || gReport.openCut != 0)
+    return;
   char piece[REPORT_LINE_SIZE * 2];
   va_list args;
   va_start(args, format);
@@ -319,7 +327,7 @@ void writeBoneListing(int aliasInUse) {
   int previousGroup = 0;
   int listState = 0;
   int count = nameListCount(LIST_BONE);
-  for (int e = 1; e <= count; ++e) {
+  for (int e = 1; e <= count && !reportFull(); ++e) {
     const BoneStats& b = gMotion.bones[e];
     int g = nameListGroupOf(LIST_BONE, e);
     if (g == BONE_GROUP_FINGER &&
@@ -365,7 +373,7 @@ void writeMorphListing(int aliasInUse) {
   int previousGroup = 0;
   int count = nameListCount(LIST_MORPH);
   char aliased[ALIAS_OUTPUT_SIZE];
-  for (int e = 1; e <= count; ++e) {
+  for (int e = 1; e <= count && !reportFull(); ++e) {
     int g = nameListGroupOf(LIST_MORPH, e);
     if (g == MORPH_GROUP_IGNORED)
       continue;

@@ -155,13 +155,6 @@ std::string grouped(long long value) {
   return value < 0 ? "-" + out : out;
 }
 
-// A 32-bit value as a JSON number; JSON has no infinity or NaN, so those are null.
-Json floatJson(float value) {
-  if (!std::isfinite(value))
-    return nullptr;
-  return value;
-}
-
 std::string colourHex(uint32_t colour) {
   char text[8];
   std::snprintf(text, sizeof text, "#%02x%02x%02x", colour & 0xFF, (colour >> 8) & 0xFF,
@@ -320,37 +313,78 @@ void printUnreadFile(const FileOutcome& o) {
 
 // ---- --json ----
 
-Json boneJson(int entry) {
-  const BoneStats& b = gMotion.bones[entry];
-  Json j;
-  j["entry"] = entry;
-  j["name"] = utf8Of(nameListText(LIST_BONE, entry));
-  j["group"] = nameListGroupOf(LIST_BONE, entry);
-  j["keyCount"] = b.keyCount;
-  j["firstFrame"] = b.firstFrame;
-  j["lastFrame"] = b.lastFrame;
-  j["moved"] = b.moved != 0;
-  j["maxTranslation"] = floatJson(b.maxTranslation);
-  j["maxRotation"] = floatJson(b.maxRotation);
-  j["twistPlusMax"] = floatJson(b.twistPlusMax);
-  j["twistPlusFrame"] = b.twistPlusFrame;
-  j["twistMinusMax"] = floatJson(b.twistMinusMax);
-  j["twistMinusFrame"] = b.twistMinusFrame;
-  return j;
+// The bone and morph entries are written straight into the text rather than built as JSON
+// values first: a motion can hold 16,000 of each, and building them cost more than reading
+// the motion. The bytes are those the dump writes (the same number and string writers).
+
+void appendString(std::string& out, const std::string& text) {
+  // Printable ASCII without quote or backslash stands as it is; the dump escapes the rest.
+  for (char c : text) {
+    if (c < 0x20 || c > 0x7E || c == '"' || c == '\\') {
+      out += Json(text).dump(-1, ' ', false, Json::error_handler_t::replace);
+      return;
+    }
+  }
+  out += '"';
+  out += text;
+  out += '"';
 }
 
-Json morphJson(int entry) {
-  const MorphStats& s = gMotion.morphs[entry];
-  Json j;
-  j["entry"] = entry;
-  j["name"] = utf8Of(nameListText(LIST_MORPH, entry));
-  j["group"] = nameListGroupOf(LIST_MORPH, entry);
-  j["keyCount"] = s.keyCount;
-  j["firstFrame"] = s.firstFrame;
-  j["lastFrame"] = s.lastFrame;
-  j["minWeight"] = floatJson(s.minWeight);
-  j["maxWeight"] = floatJson(s.maxWeight);
-  return j;
+void appendNumber(std::string& out, long long value) {
+  out += std::to_string(value);
+}
+
+// JSON has no infinity or NaN: those are null.
+void appendNumber(std::string& out, float value) {
+  if (!std::isfinite(value)) {
+    out += "null";
+    return;
+  }
+  char text[64];
+  const char* end = nlohmann::detail::to_chars(text, text + sizeof text, value);
+  out.append(text, static_cast<size_t>(end - text));
+}
+
+template <typename T> void appendMember(std::string& out, const char* key, T value) {
+  out += ",\"";
+  out += key;
+  out += "\":";
+  appendNumber(out, value);
+}
+
+void appendBone(std::string& out, int entry) {
+  const BoneStats& b = gMotion.bones[entry];
+  out += "{\"entry\":";
+  appendNumber(out, static_cast<long long>(entry));
+  out += ",\"name\":";
+  appendString(out, utf8Of(nameListText(LIST_BONE, entry)));
+  appendMember(out, "group", static_cast<long long>(nameListGroupOf(LIST_BONE, entry)));
+  appendMember(out, "keyCount", static_cast<long long>(b.keyCount));
+  appendMember(out, "firstFrame", static_cast<long long>(b.firstFrame));
+  appendMember(out, "lastFrame", static_cast<long long>(b.lastFrame));
+  out += b.moved != 0 ? ",\"moved\":true" : ",\"moved\":false";
+  appendMember(out, "maxTranslation", b.maxTranslation);
+  appendMember(out, "maxRotation", b.maxRotation);
+  appendMember(out, "twistPlusMax", b.twistPlusMax);
+  appendMember(out, "twistPlusFrame", static_cast<long long>(b.twistPlusFrame));
+  appendMember(out, "twistMinusMax", b.twistMinusMax);
+  appendMember(out, "twistMinusFrame", static_cast<long long>(b.twistMinusFrame));
+  out += '}';
+}
+
+void appendMorph(std::string& out, int entry) {
+  const MorphStats& m = gMotion.morphs[entry];
+  out += "{\"entry\":";
+  appendNumber(out, static_cast<long long>(entry));
+  out += ",\"name\":";
+  appendString(out, utf8Of(nameListText(LIST_MORPH, entry)));
+  appendMember(out, "group", static_cast<long long>(nameListGroupOf(LIST_MORPH, entry)));
+  appendMember(out, "keyCount", static_cast<long long>(m.keyCount));
+  appendMember(out, "firstFrame", static_cast<long long>(m.firstFrame));
+  appendMember(out, "lastFrame", static_cast<long long>(m.lastFrame));
+  appendMember(out, "minWeight", m.minWeight);
+  appendMember(out, "maxWeight", m.maxWeight);
+  out += '}';
 }
 
 std::string reportJson(const FileOutcome& o) {
@@ -388,19 +422,30 @@ std::string reportJson(const FileOutcome& o) {
   for (int i = 0; i < gReport.lineCount; ++i)
     lines.push_back({{"text", utf8Of(gReport.text[i])}, {"colour", colourHex(gReport.colour[i])}});
   j["lines"] = std::move(lines);
-  Json bones = Json::array();
+  std::string text = j.dump(-1, ' ', false, Json::error_handler_t::replace);
+  text.pop_back(); // the closing brace: the entries follow
+  text += ",\"bones\":[";
+  bool first = true;
   for (int entry = 1; entry <= nameListCount(LIST_BONE); ++entry) {
-    if (gMotion.bones[entry].keyCount >= 1)
-      bones.push_back(boneJson(entry));
+    if (gMotion.bones[entry].keyCount < 1)
+      continue;
+    if (!first)
+      text += ',';
+    first = false;
+    appendBone(text, entry);
   }
-  j["bones"] = std::move(bones);
-  Json morphs = Json::array();
+  text += "],\"morphs\":[";
+  first = true;
   for (int entry = 1; entry <= nameListCount(LIST_MORPH); ++entry) {
-    if (gMotion.morphs[entry].keyCount >= 1)
-      morphs.push_back(morphJson(entry));
+    if (gMotion.morphs[entry].keyCount < 1)
+      continue;
+    if (!first)
+      text += ',';
+    first = false;
+    appendMorph(text, entry);
   }
-  j["morphs"] = std::move(morphs);
-  return j.dump(-1, ' ', false, Json::error_handler_t::replace);
+  text += "]}";
+  return text;
 }
 
 // ---- --summary ----
