@@ -177,6 +177,11 @@ int32_t resolveNameSlow(int list, const char* name, uint32_t h, uint8_t* kind) {
   return entry;
 }
 
+// Starts fetching the cache slot a name will be looked up in.
+inline void prefetchName(int list, const char* name) {
+  __builtin_prefetch(&gNameCache.slots[hashName(name, list) & (NAME_CACHE_SLOTS - 1)]);
+}
+
 // The entry of a raw motion name (NUL-padded) in list; kind receives the bone kind.
 // Appends the name as a literal entry when nothing matches; 0 when the list is full.
 int32_t resolveName(int list, const char* name, uint8_t* kind) {
@@ -434,29 +439,50 @@ bool readCount(MotionBlock block, int32_t* total) {
   return false;
 }
 
+// Morph keys are read a few at a time, fetching their names' cache slots ahead: a motion of
+// thousands of distinct names then waits for memory about once per batch, not once per key.
+constexpr int MORPH_BATCH = 8;
+
 BlockResult readMorphBlock() {
   MotionSummary& m = gMotion;
   if (!readCount(MOTION_BLOCK_MORPHS, &m.morphKeyTotal))
     return READ_ENDED_CLEAN;
-  char name[NAME_KEY_SIZE];
+  struct MorphKey {
+    char name[NAME_KEY_SIZE];
+    int32_t frame;
+    float weight;
+  };
+  MorphKey batch[MORPH_BATCH];
   unsigned char numbers[4 + 4]; // frame, weight
-  for (int32_t n = 1; n <= m.morphKeyTotal && !rfeof(); ++n) {
-    readNameField(name);
-    if (rfeof())
-      return READ_ENDED_TRUNCATED;
-    rfgetbytes(numbers, sizeof numbers);
-    if (rfeof())
-      break;
-    m.recordsRead[MOTION_BLOCK_MORPHS]++;
-    int32_t frame = le32(numbers);
-    float weight = leFloat(numbers + 4);
-    uint8_t kind;
-    int32_t entry = resolveName(LIST_MORPH, name, &kind);
-    if (entry < 1)
-      continue;
-    updateMorph(m.morphs[entry], frame, weight);
+  BlockResult ended = READ_ON;
+  bool cut = false; // the file ended inside a key's frame or weight
+  for (int32_t n = 1; n <= m.morphKeyTotal && !rfeof() && ended == READ_ON && !cut;) {
+    int count = 0;
+    for (; count < MORPH_BATCH && n <= m.morphKeyTotal && !rfeof(); ++count, ++n) {
+      MorphKey& k = batch[count];
+      readNameField(k.name);
+      if (rfeof()) {
+        ended = READ_ENDED_TRUNCATED;
+        break;
+      }
+      rfgetbytes(numbers, sizeof numbers);
+      if (rfeof()) {
+        cut = true;
+        break;
+      }
+      m.recordsRead[MOTION_BLOCK_MORPHS]++;
+      k.frame = le32(numbers);
+      k.weight = leFloat(numbers + 4);
+      prefetchName(LIST_MORPH, k.name);
+    }
+    for (int i = 0; i < count; ++i) {
+      uint8_t kind;
+      const int32_t entry = resolveName(LIST_MORPH, batch[i].name, &kind);
+      if (entry >= 1)
+        updateMorph(m.morphs[entry], batch[i].frame, batch[i].weight);
+    }
   }
-  return READ_ON;
+  return ended;
 }
 
 BlockResult readCameraBlock() {
