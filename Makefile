@@ -33,7 +33,7 @@ check: deps-test
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j$(JOBS)
 
 asan: deps-test
-	cmake -S . -B $(ASAN_BUILD) -DKINETRACE_TESTS=ON -DKINETRACE_WERROR=ON \
+	cmake -S . -B $(ASAN_BUILD) -DKINETRACE_TESTS=ON -DKINETRACE_WERROR=ON -DKINETRACE_STATIC_RUNTIME=OFF \
 		"-DCMAKE_CXX_FLAGS=$(SANITIZE)" "-DCMAKE_EXE_LINKER_FLAGS=$(SANITIZE)" $(CMAKE_FLAGS)
 	cmake --build $(ASAN_BUILD) -j$(JOBS)
 	cd $(ASAN_BUILD) && QT_QPA_PLATFORM=offscreen $(SANITIZE_ENV) ctest --output-on-failure -j$(JOBS)

@@ -4,10 +4,7 @@
 #include "app/console.h"
 #include "app/run.h"
 #include "app/version.h"
-#ifdef KINETRACE_HAS_QT
-#include "platform/qt_dialogs.h"
-#include "platform/qt_window.h"
-#endif
+#include "app/backend.h"
 
 int main(int argc, char** argv) {
   ConsoleOptions options;
@@ -27,11 +24,11 @@ int main(int argc, char** argv) {
   }
   if (options.mode != CONSOLE_NONE)
     return runConsole(argc, argv, options);
-  // The window program shows its reports and asks its questions through Qt, started only
-  // when a window or dialog is needed. A build without Qt has the console modes only.
+  // The window program shows its reports and asks its questions through the Qt module,
+  // loaded only now. A build without Qt has the console modes only.
 #ifdef KINETRACE_HAS_QT
-  qtInstallDialogs();
-  qtInstallWindow();
+  if (installQtBackend() != 0)
+    return 1;
   return runAll(argc, argv);
 #else
   std::fputs("kinetrace: this build has no report window; use --print, --json or --summary "

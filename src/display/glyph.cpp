@@ -60,7 +60,11 @@ int allocateSlot(GlyphImageSlot& slot, int32_t width, int32_t height) {
 int startLibrary() {
   if (gGlyph.library != nullptr)
     return 0;
-  if (FT_Init_FreeType(&gGlyph.library) != 0) {
+  const FreeTypeCalls* ft = freeTypeCalls();
+  if (ft == nullptr)
+    return GLYPH_LOAD_NO_LIBRARY;
+  gGlyph.ft = ft;
+  if (ft->initFreeType(&gGlyph.library) != 0) {
     gGlyph.library = nullptr;
     trace("glyph: FreeType did not initialise\n");
     return GLYPH_LOAD_NO_LIBRARY;
@@ -76,13 +80,13 @@ int finishLoad(float widthPoints, float heightPoints) {
   gGlyph.faceLoaded = 0xFF;
   gGlyph.charWidth = glyphPointsToUnits(widthPoints);
   gGlyph.charHeight = glyphPointsToUnits(heightPoints);
-  if (FT_Set_Char_Size(gGlyph.face, gGlyph.charWidth, gGlyph.charHeight, DPI, DPI) != 0) {
+  if (gGlyph.ft->setCharSize(gGlyph.face, gGlyph.charWidth, gGlyph.charHeight, DPI, DPI) != 0) {
     trace("glyph: the face refused the size %d x %d\n", static_cast<int>(gGlyph.charWidth),
           static_cast<int>(gGlyph.charHeight));
     return GLYPH_LOAD_BAD_SIZE;
   }
   gGlyph.hasKerning = FT_HAS_KERNING(gGlyph.face) ? 1 : 0;
-  FT_Set_Transform(gGlyph.face, nullptr, nullptr);
+  gGlyph.ft->setTransform(gGlyph.face, nullptr, nullptr);
   return GLYPH_LOAD_OK;
 }
 
@@ -220,18 +224,18 @@ int layoutPass(int antialias, int first, int last, InkBox* box, GlyphImageSlot* 
       penY -= lineAdvance;
       continue;
     }
-    FT_UInt index = gGlyph.faceLoaded ? FT_Get_Char_Index(face, code) : 0;
+    FT_UInt index = gGlyph.faceLoaded ? gGlyph.ft->getCharIndex(face, code) : 0;
     if (index == 0)
       continue;
-    if (FT_Load_Glyph(face, index, FT_LOAD_DEFAULT) != 0)
+    if (gGlyph.ft->loadGlyph(face, index, FT_LOAD_DEFAULT) != 0)
       return MAKE_LOAD_FAILED;
     FT_GlyphSlot glyph = face->glyph;
     if (glyph->format != FT_GLYPH_FORMAT_BITMAP &&
-        FT_Render_Glyph(glyph, antialias ? FT_RENDER_MODE_NORMAL : FT_RENDER_MODE_MONO) != 0)
+        gGlyph.ft->renderGlyph(glyph, antialias ? FT_RENDER_MODE_NORMAL : FT_RENDER_MODE_MONO) != 0)
       return MAKE_RENDER_FAILED;
     if (gGlyph.hasKerning && previous != 0) {
       FT_Vector delta;
-      if (FT_Get_Kerning(face, previous, index, FT_KERNING_DEFAULT, &delta) == 0) {
+      if (gGlyph.ft->getKerning(face, previous, index, FT_KERNING_DEFAULT, &delta) == 0) {
         penX += delta.x;
         penY += delta.y;
       }
@@ -327,7 +331,7 @@ int glyphLoadFont(const char* sjisPath, float widthPoints, float heightPoints) {
   glyphUnloadFont();
   char utf8Path[4096];
   if (sjisPath == nullptr || ansiPathToUtf8(utf8Path, sizeof utf8Path, sjisPath) != 0 ||
-      FT_New_Face(gGlyph.library, utf8Path, 0, &gGlyph.face) != 0) {
+      gGlyph.ft->newFace(gGlyph.library, utf8Path, 0, &gGlyph.face) != 0) {
     gGlyph.face = nullptr;
     trace("glyph: the font did not open by its ANSI path\n");
     return GLYPH_LOAD_NO_FACE;
@@ -348,7 +352,7 @@ int glyphLoadFontW(const char16_t* widePath, float widthPoints, float heightPoin
   args.flags = FT_OPEN_STREAM;
   args.stream = &gGlyph.stream;
   // On failure FreeType closes the stream itself (rfstreamclose).
-  if (FT_Open_Face(gGlyph.library, &args, 0, &gGlyph.face) != 0) {
+  if (gGlyph.ft->openFace(gGlyph.library, &args, 0, &gGlyph.face) != 0) {
     gGlyph.face = nullptr;
     trace("glyph: the file opened by its UTF-16 path is not a usable font\n");
     return GLYPH_LOAD_NO_FACE;
@@ -358,7 +362,7 @@ int glyphLoadFontW(const char16_t* widePath, float widthPoints, float heightPoin
 
 void glyphUnloadFont() {
   if (gGlyph.face != nullptr)
-    FT_Done_Face(gGlyph.face);
+    gGlyph.ft->doneFace(gGlyph.face);
   gGlyph.face = nullptr;
   gGlyph.faceLoaded = 0;
   gGlyph.hasKerning = 0;
@@ -415,7 +419,7 @@ void glyphRelease() {
     freeSlot(slot);
   glyphUnloadFont();
   if (gGlyph.library != nullptr)
-    FT_Done_FreeType(gGlyph.library);
+    gGlyph.ft->doneFreeType(gGlyph.library);
   gGlyph.library = nullptr;
 }
 

@@ -25,6 +25,8 @@
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
+#include "display/freetype_calls.h"
+
 constexpr int GLYPH_SLOT_COUNT = 8;
 constexpr int GLYPH_MAX_CODE_POINTS = 1023;
 constexpr int GLYPH_PLANE_SPARE = 16; // bytes after each plane
@@ -58,6 +60,7 @@ struct GlyphImageSlot {
 // Font and slot state, one instance.
 struct GlyphRenderer {
   // Set by the first font load; cleared by glyphRelease.
+  const FreeTypeCalls* ft; // FreeType, loaded then
   FT_Library library;
   uint8_t exitHookRegistered; // set once glyphRelease is registered with atexit
   // Set by glyphLoadFont*; cleared by the next load, glyphUnloadFont and glyphRelease.

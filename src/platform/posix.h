@@ -73,6 +73,11 @@ int platformCurrentDirectory(char* out, size_t size);
 
 // The absolute path of the running executable (/proc/self/exe). Returns 0, or -1.
 int platformExecutablePath(char* out, size_t size);
+// Loads the shared module at utf8Path, keeping its symbols to itself, and returns the
+// address of its symbol; nullptr when either cannot be had, with the loader's reason in
+// error (errorSize bytes).
+void* platformModuleSymbol(const char* utf8Path, const char* symbol, char* error,
+                           size_t errorSize);
 void platformSleepMs(int milliseconds);
 // Discards typed input not yet read from standard input when it is a terminal
 // (tcflush); does nothing otherwise.

@@ -1,9 +1,11 @@
 #include "platform/posix.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <termios.h>
@@ -151,6 +153,23 @@ int platformExecutablePath(char* out, size_t size) {
   }
   out[n] = '\0';
   return 0;
+}
+
+void* platformModuleSymbol(const char* utf8Path, const char* symbol, char* error,
+                           size_t errorSize) {
+  auto fail = [&]() -> void* {
+    const char* reason = dlerror();
+    std::snprintf(error, errorSize, "%s", reason != nullptr ? reason : "not loadable");
+    return nullptr;
+  };
+  // A module is loaded once and stays for the process's life, as its windows may.
+  void* module = dlopen(utf8Path, RTLD_NOW | RTLD_LOCAL);
+  if (module == nullptr)
+    return fail();
+  void* address = dlsym(module, symbol);
+  if (address == nullptr)
+    return fail();
+  return address;
 }
 
 void platformSleepMs(int milliseconds) {

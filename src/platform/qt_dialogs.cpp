@@ -180,11 +180,6 @@ void qtEnsureApplication() {
   new QApplication(argc, argv);
 }
 
-void qtInstallDialogs() {
-  setOpenDialogHandler(qtShowOpenDialog);
-  setMessageBoxHandler(qtShowMessageBox);
-}
-
 // ---- Text conversion ----
 
 namespace {

@@ -1,18 +1,15 @@
 // The Qt 6 Widgets side of the dialogs of text/dialogs.h: the open dialog on QFileDialog and
 // message boxes on QMessageBox.
 //
-// Call qtInstallDialogs() once at start-up. Nothing of Qt starts then: the QApplication is
-// created on the first dialog shown (qtEnsureApplication), so the console front end never
-// needs a display. When no display can be opened the process ends there, with one line on
-// standard error and exit status 1, instead of aborting inside Qt.
+// The handlers reach the program through the backend table (platform/qt_backend.h). The
+// QApplication is created on the first dialog shown (qtEnsureApplication). When no display
+// can be opened the process ends there, with one line on standard error and exit status
+// 1, instead of aborting inside Qt.
 //
 // The owner window of gDialogs (setDialogOwner) is taken as a QWidget*.
 #pragma once
 
 #include "text/dialogs.h"
-
-// Installs qtShowOpenDialog and qtShowMessageBox as the dialog handlers.
-void qtInstallDialogs();
 
 // 1 when Qt can be expected to open a display: QT_QPA_PLATFORM is set (offscreen, for
 // instance); or DISPLAY names an X server that accepts a connection (its local socket, or

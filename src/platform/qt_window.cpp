@@ -240,6 +240,7 @@ private:
 
 struct QtWindowState {
   ReportWindow* window = nullptr; // set by createWindow, cleared by destroyWindow
+  int scrollPosition[2] = {0, 0}; // horizontal, vertical: as setScrollPosition last set them
 };
 QtWindowState gQt;
 
@@ -288,9 +289,9 @@ void ReportWindow::scrollAction(int bar, int action) {
       bar == SCROLL_BAR_HORIZONTAL ? horizontalScrollBar() : verticalScrollBar();
   send(bar == SCROLL_BAR_HORIZONTAL ? WINDOW_MSG_HSCROLL : WINDOW_MSG_VSCROLL, request,
        scrollBar->sliderPosition());
-  // Qt applies the slider position after this signal: make it the procedure's.
-  scrollBar->setSliderPosition(bar == SCROLL_BAR_HORIZONTAL ? gViewWindow.horizontalPosition
-                                                            : gViewWindow.verticalPosition);
+  // Qt applies the slider position after this signal: make it the procedure's, the last
+  // one it set.
+  scrollBar->setSliderPosition(gQt.scrollPosition[bar == SCROLL_BAR_HORIZONTAL ? 0 : 1]);
 }
 
 // ---- Input ----
@@ -532,6 +533,7 @@ QScrollBar* scrollBar(int bar) {
 }
 
 void qtSetScrollPosition(int bar, int position) {
+  gQt.scrollPosition[bar == SCROLL_BAR_HORIZONTAL ? 0 : 1] = position;
   if (QScrollBar* b = scrollBar(bar))
     b->setValue(position);
 }
@@ -554,6 +556,7 @@ void* qtCreateWindow(const char* title, int x, int y, int width, int height, int
     return nullptr;
   ReportWindow* window = new ReportWindow(procedure);
   gQt.window = window;
+  gQt.scrollPosition[0] = gQt.scrollPosition[1] = 0; // a new window starts at the top left
   window->setWindowTitle(fromSjis(title));
   window->send(WINDOW_MSG_CREATE);
   window->applyMaximumSize();
@@ -835,10 +838,6 @@ DisplayPlatform makePlatform() {
 const DisplayPlatform kQtPlatform = makePlatform();
 
 } // namespace
-
-void qtInstallWindow() {
-  displaySetPlatform(&kQtPlatform);
-}
 
 const DisplayPlatform* qtWindowPlatform() {
   return &kQtPlatform;

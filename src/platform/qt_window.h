@@ -61,10 +61,7 @@
 
 #include "display/surface.h"
 
-// Installs the Qt report window as the display platform (displaySetPlatform). Nothing of
-// Qt starts here.
-void qtInstallWindow();
-// The platform table itself.
+// The platform table (the display of platform/qt_backend.h). Nothing of Qt starts here.
 const DisplayPlatform* qtWindowPlatform();
 // The window's widget (a QAbstractScrollArea*), or null when no window exists.
 void* qtWindowWidget();

@@ -58,7 +58,8 @@ retry() {
 # The program reads its font from the folder it runs from, and captures into it.
 mkdir -p "$tmp/bin" "$tmp/runtime"
 chmod 700 "$tmp/runtime"
-cp "$program" "$(dirname "$program")/$font" "$tmp/bin/" || fail "cannot copy the program folder"
+cp "$program" "$(dirname "$program")/$font" "$(dirname "$program")/kinetrace-qt.so" "$tmp/bin/" \
+  || fail "cannot copy the program folder"
 run="$tmp/bin/$(basename "$program")"
 
 "$run" --render "$tmp/A.bmp" "$motionA" || fail "--render of $motionA"

@@ -25,6 +25,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include "platform/qt_backend.h"
 #include "text/pathconv.h"
 
 namespace {
@@ -163,11 +164,17 @@ private:
   bool finished_ = false;
 };
 
+// The dialogs as the program installs them, from the backend's table.
+void installBackendDialogs() {
+  setOpenDialogHandler(kinetraceQtBackend()->showOpenDialog);
+  setMessageBoxHandler(kinetraceQtBackend()->showMessageBox);
+}
+
 // The offscreen platform, as the test runner sets it; also when run by hand.
 void startOffscreenApplication() {
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
   qtEnsureApplication();
-  qtInstallDialogs();
+  installBackendDialogs();
 }
 
 // Enabled names the file dialog's list shows, once its directory is loaded; empty before.
@@ -240,7 +247,7 @@ TEST(QtDialogs, NoDisplayEndsTheProcessWithAMessage) {
         unsetenv("QT_QPA_PLATFORM");
         unsetenv("DISPLAY");
         unsetenv("WAYLAND_DISPLAY");
-        qtInstallDialogs();
+        installBackendDialogs();
         messageBoxW(u"text", u"caption", MB_OK);
       },
       ::testing::ExitedWithCode(1),
