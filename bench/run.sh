@@ -7,10 +7,10 @@
 #      and a folder of FOLDER_FILES small motions, unless they are there already;
 #   3. times, with hyperfine on a warm page cache: the floor decoding only, the floor with
 #      name lookup and statistics, kinetrace --json on the same file; kinetrace over the
-#      whole folder in one invocation (--json and --print); and the start-up of one
-#      invocation (--version, and --json on one small motion); a name flood (FLOOD_KEYS
-#      morph keys, each with a name of its own) against a normal motion of the same size,
-#      with --json and --print;
+#      whole folder in one invocation (--json and --print); one invocation (--version, and
+#      --json on one small motion) against a C program that does nothing; a name flood
+#      (FLOOD_KEYS morph keys, each with a name of its own) against a motion of as many
+#      keys with a few names, and against a typical motion of the same size in bytes;
 #   4. measures peak memory with /usr/bin/time -v and prints times, the ratio to the
 #      floor, keys per second and peak RSS.
 #
@@ -36,6 +36,8 @@ mkdir -p "$OUT"
 echo "== building"
 c++ -O2 -std=c++17 -Wall -Wextra -o "$OUT/gen_motion" "$ROOT/bench/gen_motion.cpp"
 cc -O2 -std=c11 -Wall -Wextra -o "$OUT/floor" "$ROOT/bench/floor.c" -lm
+# The floor of one invocation: a C program that does nothing.
+printf 'int main(void) { return 0; }\n' | cc -O2 -x c -o "$OUT/nothing" -
 if [[ -n "${KINETRACE:-}" ]]; then
   BUILD_NOTE="given binary $KINETRACE"
 else
@@ -63,6 +65,9 @@ FLOOD=$OUT/flood-$FLOOD_KEYS.vmd
 SAME_SIZE=$OUT/same-size-$FLOOD_KEYS.vmd
 [[ -f "$FLOOD" ]] || "$OUT/gen_motion" "$FLOOD" 0 "$FLOOD_KEYS" 0 distinct
 [[ -f "$SAME_SIZE" ]] || "$OUT/gen_motion" "$SAME_SIZE" 0 "$FLOOD_KEYS" 0
+# A typical motion of the same size in bytes: bone keys (111 bytes) with some morph keys.
+TYPICAL=$OUT/typical-$FLOOD_KEYS.vmd
+[[ -f "$TYPICAL" ]] || "$OUT/gen_motion" "$TYPICAL" $((FLOOD_KEYS * 61 / 300)) $((FLOOD_KEYS / 50)) 0
 FOLDER_ARGS=$(printf '%s ' "$FOLDER"/*.vmd)
 ONE=$FOLDER/m0000.vmd
 echo "large motion: $(stat -c %s "$LARGE") bytes; folder: $FOLDER_FILES files, $(du -sb "$FOLDER" | cut -f1) bytes"
@@ -76,11 +81,14 @@ hyperfine -N --style basic --warmup 1 --runs $((RUNS < 10 ? RUNS : 10)) \
   --export-json "$OUT/folder.json" \
   -n folder-json "$KINETRACE --json $FOLDER_ARGS" \
   -n folder-print "$KINETRACE --print --color=never $FOLDER_ARGS"
-hyperfine -N --style basic --warmup 3 --runs "$RUNS" --export-json "$OUT/startup.json" \
+hyperfine -N --style basic --warmup 5 --runs $((RUNS * 5)) --export-json "$OUT/startup.json" \
+  -n nothing "$OUT/nothing" \
   -n version "$KINETRACE --version" \
   -n one-small "$KINETRACE --json $ONE"
 
-hyperfine -N --style basic --warmup 3 --runs "$RUNS" --export-json "$OUT/flood.json" \
+# The flood's names beyond the lists' capacity make its exit status 2.
+hyperfine -N -i --style basic --warmup 3 --runs "$RUNS" --export-json "$OUT/flood.json" \
+  -n typical-json "$KINETRACE --json $TYPICAL" \
   -n same-size-json "$KINETRACE --json $SAME_SIZE" \
   -n flood-json "$KINETRACE --json $FLOOD" \
   -n same-size-print "$KINETRACE --print --color=never $SAME_SIZE" \
@@ -94,6 +102,7 @@ peak() { /usr/bin/time -v "$@" 2>&1 >/dev/null | awk -F': ' '/Maximum resident/ 
   # shellcheck disable=SC2086 # the folder's names hold no spaces
   echo "folder-json $(peak "$KINETRACE" --json $FOLDER_ARGS)"
   echo "version $(peak "$KINETRACE" --version)"
+  echo "one-small $(peak "$KINETRACE" --json "$ONE")"
   echo "flood-json $(peak "$KINETRACE" --json "$FLOOD")"
 } >"$OUT/rss.txt"
 
@@ -106,11 +115,11 @@ res = {**load("large"), **load("folder"), **load("startup"), **load("flood")}
 rss = dict(line.split() for line in open(f"{out}/rss.txt"))
 ms = lambda s: s * 1000.0
 print(f"\nkinetrace: {note}")
-print(f"{'':14} {'mean ms':>9} {'± ms':>6} {'min ms':>8} {'median ms':>10}")
-for name in ["floor-decode", "floor", "kinetrace", "folder-json", "folder-print", "version", "one-small",
-             "same-size-json", "flood-json", "same-size-print", "flood-print"]:
+print(f"{'':15} {'mean ms':>9} {'± ms':>6} {'min ms':>8} {'median ms':>10}")
+for name in ["floor-decode", "floor", "kinetrace", "folder-json", "folder-print", "nothing", "version",
+             "one-small", "typical-json", "same-size-json", "flood-json", "same-size-print", "flood-print"]:
     r = res[name]
-    print(f"{name:14} {ms(r['mean']):9.1f} {ms(r['stddev']):6.1f} {ms(r['min']):8.1f} {ms(r['median']):10.1f}")
+    print(f"{name:15} {ms(r['mean']):9.2f} {ms(r['stddev']):6.2f} {ms(r['min']):8.2f} {ms(r['median']):10.2f}")
 k, f = res["kinetrace"], res["floor"]
 keys = bones + morphs
 print(f"\nratio kinetrace/floor: {k['mean'] / f['mean']:.2f} (means), {k['median'] / f['median']:.2f} (medians)")
@@ -118,6 +127,12 @@ print(f"keys per second: kinetrace {keys / k['mean'] / 1e6:.1f} M, floor {keys /
 per_file = (res["folder-json"]["mean"] - res["version"]["mean"]) / files
 print(f"folder of {files}: {ms(res['folder-json']['mean']):.0f} ms in one invocation "
       f"({ms(per_file):.2f} ms per file after start-up); start-up {ms(res['version']['mean']):.1f} ms")
+n = res["nothing"]
+print(f"one invocation: --version {ms(res['version']['median']):.2f} ms, --json on one small motion "
+      f"{ms(res['one-small']['median']):.2f} ms (medians), {res['one-small']['median'] / n['median']:.2f} x "
+      f"a C program that does nothing ({ms(n['median']):.2f} ms; goal 3)")
+print(f"name flood --json: {res['flood-json']['median'] / res['typical-json']['median']:.2f} x a typical "
+      f"motion of the same size in bytes (medians)")
 for mode in ["json", "print"]:
     fl, ss = res[f"flood-{mode}"], res[f"same-size-{mode}"]
     print(f"name flood --{mode}: {fl['mean'] / ss['mean']:.2f} x a normal motion of the same size "
