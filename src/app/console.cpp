@@ -352,16 +352,22 @@ template <typename T> void appendMember(std::string& out, const char* key, T val
   appendNumber(out, value);
 }
 
-void appendBone(std::string& out, int entry) {
-  const BoneStats& b = gMotion.bones[entry];
+// The members every entry starts with: entry, name, group and the key counts.
+void appendEntryHead(std::string& out, int list, int entry, int32_t keyCount, int32_t firstFrame,
+                     int32_t lastFrame) {
   out += "{\"entry\":";
   appendNumber(out, static_cast<long long>(entry));
   out += ",\"name\":";
-  appendString(out, utf8Of(nameListText(LIST_BONE, entry)));
-  appendMember(out, "group", static_cast<long long>(nameListGroupOf(LIST_BONE, entry)));
-  appendMember(out, "keyCount", static_cast<long long>(b.keyCount));
-  appendMember(out, "firstFrame", static_cast<long long>(b.firstFrame));
-  appendMember(out, "lastFrame", static_cast<long long>(b.lastFrame));
+  appendString(out, utf8Of(nameListText(list, entry)));
+  appendMember(out, "group", static_cast<long long>(nameListGroupOf(list, entry)));
+  appendMember(out, "keyCount", static_cast<long long>(keyCount));
+  appendMember(out, "firstFrame", static_cast<long long>(firstFrame));
+  appendMember(out, "lastFrame", static_cast<long long>(lastFrame));
+}
+
+void appendBone(std::string& out, int entry) {
+  const BoneStats& b = gMotion.bones[entry];
+  appendEntryHead(out, LIST_BONE, entry, b.keyCount, b.firstFrame, b.lastFrame);
   out += b.moved != 0 ? ",\"moved\":true" : ",\"moved\":false";
   appendMember(out, "maxTranslation", b.maxTranslation);
   appendMember(out, "maxRotation", b.maxRotation);
@@ -374,17 +380,29 @@ void appendBone(std::string& out, int entry) {
 
 void appendMorph(std::string& out, int entry) {
   const MorphStats& m = gMotion.morphs[entry];
-  out += "{\"entry\":";
-  appendNumber(out, static_cast<long long>(entry));
-  out += ",\"name\":";
-  appendString(out, utf8Of(nameListText(LIST_MORPH, entry)));
-  appendMember(out, "group", static_cast<long long>(nameListGroupOf(LIST_MORPH, entry)));
-  appendMember(out, "keyCount", static_cast<long long>(m.keyCount));
-  appendMember(out, "firstFrame", static_cast<long long>(m.firstFrame));
-  appendMember(out, "lastFrame", static_cast<long long>(m.lastFrame));
+  appendEntryHead(out, LIST_MORPH, entry, m.keyCount, m.firstFrame, m.lastFrame);
   appendMember(out, "minWeight", m.minWeight);
   appendMember(out, "maxWeight", m.maxWeight);
   out += '}';
+}
+
+// ,"key":[...] with every entry of list that has a key.
+void appendEntries(std::string& out, const char* key, int list, void (*append)(std::string&, int)) {
+  out += ",\"";
+  out += key;
+  out += "\":[";
+  bool first = true;
+  for (int entry = 1; entry <= nameListCount(list); ++entry) {
+    const int32_t keys =
+        list == LIST_BONE ? gMotion.bones[entry].keyCount : gMotion.morphs[entry].keyCount;
+    if (keys < 1)
+      continue;
+    if (!first)
+      out += ',';
+    first = false;
+    append(out, entry);
+  }
+  out += ']';
 }
 
 std::string reportJson(const FileOutcome& o) {
@@ -424,27 +442,9 @@ std::string reportJson(const FileOutcome& o) {
   j["lines"] = std::move(lines);
   std::string text = j.dump(-1, ' ', false, Json::error_handler_t::replace);
   text.pop_back(); // the closing brace: the entries follow
-  text += ",\"bones\":[";
-  bool first = true;
-  for (int entry = 1; entry <= nameListCount(LIST_BONE); ++entry) {
-    if (gMotion.bones[entry].keyCount < 1)
-      continue;
-    if (!first)
-      text += ',';
-    first = false;
-    appendBone(text, entry);
-  }
-  text += "],\"morphs\":[";
-  first = true;
-  for (int entry = 1; entry <= nameListCount(LIST_MORPH); ++entry) {
-    if (gMotion.morphs[entry].keyCount < 1)
-      continue;
-    if (!first)
-      text += ',';
-    first = false;
-    appendMorph(text, entry);
-  }
-  text += "]}";
+  appendEntries(text, "bones", LIST_BONE, appendBone);
+  appendEntries(text, "morphs", LIST_MORPH, appendMorph);
+  text += '}';
   return text;
 }
 
