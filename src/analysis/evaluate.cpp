@@ -2,9 +2,10 @@
 
 #include <cmath>
 
+#include "analysis/thresholds.h"
 #include "motion/motion.h"
 #include "names/namelist.h"
-#include "text/sjis_text.h"
+#include "names/special_bones.h"
 
 Evaluation gEval;
 
@@ -21,23 +22,14 @@ const BoneStats* activeStats(int entry) {
   return b.keyCount >= 1 && b.moved != 0 ? &b : nullptr;
 }
 
-const BoneStats* activeBone(const char* utf8Name) {
-  return activeStats(nameListFindInGroups(LIST_BONE, SjisText(utf8Name), 0));
-}
-
-bool above(float value, double threshold) {
-  return static_cast<double>(value) > threshold;
-}
-
-bool twisted(const BoneStats* b) {
-  return above(b->twistMinusMax, 0.01) || above(b->twistPlusMax, 0.01);
+const BoneStats* activeBone(SpecialBone bone) {
+  return activeStats(nameListFindInGroups(LIST_BONE, specialBoneName(bone), 0));
 }
 
 void evaluateTwistBones(Evaluation& e) {
-  const char* names[] = {"左腕捩", "左手捩", "右腕捩", "右手捩"};
-  for (int i = 0; i < 4; ++i) {
-    const BoneStats* b = activeBone(names[i]);
-    if (b != nullptr && twisted(b)) {
+  for (int i = 0; i < TWIST_BONES.count; ++i) {
+    const BoneStats* b = activeBone(specialBoneAt(TWIST_BONES, i));
+    if (b != nullptr && twisted(*b)) {
       e.twistBoneFlags |= 1 << i;
       e.mustFixCount++;
     }
@@ -46,10 +38,12 @@ void evaluateTwistBones(Evaluation& e) {
 
 // 上半身２ (full-width digit) alone drops out; together with 上半身2 it does not.
 void evaluateUpperBody2(Evaluation& e) {
-  const BoneStats* fullWidth = activeStats(nameListFindOrAdd(LIST_BONE, SjisText("上半身２")));
+  const BoneStats* fullWidth =
+      activeStats(nameListFindOrAdd(LIST_BONE, specialBoneName(BONE_UPPER_BODY_2_FULL_WIDTH)));
   if (fullWidth != nullptr && above(fullWidth->maxRotation, 0.01))
     e.upperBody2Flag = -1;
-  const BoneStats* ascii = activeStats(nameListFindOrAdd(LIST_BONE, SjisText("上半身2")));
+  const BoneStats* ascii =
+      activeStats(nameListFindOrAdd(LIST_BONE, specialBoneName(BONE_UPPER_BODY_2)));
   if (ascii != nullptr && above(ascii->maxRotation, 0.01))
     e.upperBody2Flag = -e.upperBody2Flag;
   if (e.upperBody2Flag == -1)
@@ -57,9 +51,9 @@ void evaluateUpperBody2(Evaluation& e) {
 }
 
 // Rotated bones of a set: each sets its bit and adds to a counter.
-void evaluateRotated(const char* const* names, int count, int32_t* flags, int32_t* counter) {
-  for (int i = 0; i < count; ++i) {
-    const BoneStats* b = activeBone(names[i]);
+void evaluateRotated(SpecialBoneSet set, int32_t* flags, int32_t* counter) {
+  for (int i = 0; i < set.count; ++i) {
+    const BoneStats* b = activeBone(specialBoneAt(set, i));
     if (b != nullptr && above(b->maxRotation, 0.01)) {
       *flags |= 1 << i;
       (*counter)++;
@@ -69,9 +63,8 @@ void evaluateRotated(const char* const* names, int count, int32_t* flags, int32_
 
 // Movement alone marks these bones; only rotation counts them.
 void evaluateExtraParents(Evaluation& e) {
-  const char* names[] = {"上半身3", "左足ＩＫ親", "右足ＩＫ親"};
-  for (int i = 0; i < 3; ++i) {
-    const BoneStats* b = activeBone(names[i]);
+  for (int i = 0; i < EXTRA_PARENT_BONES.count; ++i) {
+    const BoneStats* b = activeBone(specialBoneAt(EXTRA_PARENT_BONES, i));
     if (b == nullptr)
       continue;
     if (above(b->maxTranslation, 0.01))
@@ -84,9 +77,8 @@ void evaluateExtraParents(Evaluation& e) {
 }
 
 void evaluateLegIkParents(Evaluation& e) {
-  const char* names[] = {"左足IK親", "右足IK親"};
-  for (int i = 0; i < 2; ++i) {
-    const BoneStats* b = activeBone(names[i]);
+  for (int i = 0; i < LEG_IK_PARENTS.count; ++i) {
+    const BoneStats* b = activeBone(specialBoneAt(LEG_IK_PARENTS, i));
     if (b == nullptr)
       continue;
     double r = static_cast<double>(b->maxRotation) * 1.6 * 2.0;
@@ -102,10 +94,9 @@ void evaluateLegIkParents(Evaluation& e) {
 }
 
 void evaluateArmTwist(Evaluation& e) {
-  const char* names[] = {"左腕", "左ひじ", "右腕", "右ひじ"};
-  for (int i = 0; i < 4; ++i) {
-    const BoneStats* b = activeBone(names[i]);
-    if (b == nullptr || !twisted(b))
+  for (int i = 0; i < ARM_BONES.count; ++i) {
+    const BoneStats* b = activeBone(specialBoneAt(ARM_BONES, i));
+    if (b == nullptr || !twisted(*b))
       continue;
     float a = twistDegrees(b->twistMinusMax);
     float plus = twistDegrees(b->twistPlusMax);
@@ -125,7 +116,7 @@ void evaluateArmTwist(Evaluation& e) {
 }
 
 void evaluateLowerBodyAndWaist(Evaluation& e) {
-  const BoneStats* lower = activeBone("下半身");
+  const BoneStats* lower = activeBone(BONE_LOWER_BODY);
   if (lower != nullptr && above(lower->maxRotation, 0.01)) {
     double rotation = lower->maxRotation;
     if (above(lower->maxTranslation, 0.01))
@@ -138,7 +129,7 @@ void evaluateLowerBodyAndWaist(Evaluation& e) {
       e.lowerBodyRating = 1;
     e.somewhatRoughCount++;
   }
-  const BoneStats* waist = activeBone("腰");
+  const BoneStats* waist = activeBone(BONE_WAIST);
   if (waist != nullptr && above(waist->maxRotation, 0.01)) {
     e.waistUsed = -1;
     e.somewhatRoughCount++;
@@ -165,16 +156,12 @@ void evaluateMotion() {
   e = Evaluation{};
   evaluateTwistBones(e);
   evaluateUpperBody2(e);
-  const char* plusBones[] = {"左足_+", "左腕_+", "右足_+", "右腕_+"};
-  evaluateRotated(plusBones, 4, &e.plusBoneFlags, &e.mustFixCount);
-  const char* legD[] = {"左足D", "左ひざD", "左足首D", "右足D", "右ひざD", "右足首D"};
-  evaluateRotated(legD, 6, &e.legDFlags, &e.checkReadmeCount);
-  const char* armD[] = {"左腕D", "左ひじD", "右腕D", "右ひじD"};
-  evaluateRotated(armD, 4, &e.armDFlags, &e.checkReadmeCount);
+  evaluateRotated(PLUS_BONES, &e.plusBoneFlags, &e.mustFixCount);
+  evaluateRotated(LEG_D_BONES, &e.legDFlags, &e.checkReadmeCount);
+  evaluateRotated(ARM_D_BONES, &e.armDFlags, &e.checkReadmeCount);
   evaluateExtraParents(e);
   evaluateLegIkParents(e);
-  const char* shoulderP[] = {"左肩P", "右肩P"};
-  evaluateRotated(shoulderP, 2, &e.shoulderPFlags, &e.checkReadmeCount);
+  evaluateRotated(SHOULDER_P_BONES, &e.shoulderPFlags, &e.checkReadmeCount);
   evaluateArmTwist(e);
   evaluateLowerBodyAndWaist(e);
 }

@@ -6,101 +6,17 @@
 
 #include "analysis/evaluate.h"
 #include "analysis/report.h"
+#include "analysis/thresholds.h"
 #include "motion/motion.h"
 #include "names/alias.h"
 #include "names/namelist.h"
+#include "names/special_bones.h"
 #include "text/sjis_text.h"
 #include "text/strings.h"
 
 ListingWidths gListingWidths;
 
 namespace {
-
-// ---- Special names ----
-// Stored names the listing compares against, converted to Shift-JIS once.
-
-enum SpecialName {
-  LEFT_ARM_TWIST,
-  LEFT_HAND_TWIST,
-  RIGHT_ARM_TWIST,
-  RIGHT_HAND_TWIST,
-  LEFT_ARM,
-  LEFT_ELBOW,
-  RIGHT_ARM,
-  RIGHT_ELBOW,
-  UPPER_BODY_2_FULL_WIDTH,
-  UPPER_BODY_3,
-  LEFT_LEG_IK_PARENT_FULL_WIDTH,
-  RIGHT_LEG_IK_PARENT_FULL_WIDTH,
-  LEFT_LEG_IK_PARENT,
-  RIGHT_LEG_IK_PARENT,
-  LEFT_TOE_EX,
-  RIGHT_TOE_EX,
-  LEFT_LEG_PLUS,
-  LEFT_SHOULDER_PLUS,
-  LEFT_ARM_PLUS,
-  LEFT_ELBOW_PLUS,
-  RIGHT_LEG_PLUS,
-  RIGHT_SHOULDER_PLUS,
-  RIGHT_ARM_PLUS,
-  RIGHT_ELBOW_PLUS,
-  LEFT_ARM_D,
-  LEFT_ELBOW_D,
-  RIGHT_ARM_D,
-  RIGHT_ELBOW_D,
-  LEFT_LEG_D,
-  LEFT_KNEE_D,
-  LEFT_ANKLE_D,
-  RIGHT_LEG_D,
-  RIGHT_KNEE_D,
-  RIGHT_ANKLE_D,
-  LEFT_SHOULDER_P,
-  RIGHT_SHOULDER_P,
-  LOWER_BODY,
-  WAIST,
-  LEFT_ARM_IK,
-  RIGHT_ARM_IK,
-  LEFT_THUMB_0_BLANK,
-  SPECIAL_NAME_COUNT
-};
-
-const char* const kSpecialNamesUtf8[] = {
-    "左腕捩",   "左手捩",   "右腕捩",   "右手捩",     "左腕",       "左ひじ",    "右腕",
-    "右ひじ",   "上半身２", "上半身3",  "左足ＩＫ親", "右足ＩＫ親", "左足IK親",  "右足IK親",
-    "左足先EX", "右足先EX", "左足_+",   "左肩_+",     "左腕_+",     "左ひじ_+",  "右足_+",
-    "右肩_+",   "右腕_+",   "右ひじ_+", "左腕D",      "左ひじD",    "右腕D",     "右ひじD",
-    "左足D",    "左ひざD",  "左足首D",  "右足D",      "右ひざD",    "右足首D",   "左肩P",
-    "右肩P",    "下半身",   "腰",       "左腕ＩＫ",   "右腕ＩＫ",   "左親指０ ",
-};
-static_assert(sizeof kSpecialNamesUtf8 / sizeof kSpecialNamesUtf8[0] == SPECIAL_NAME_COUNT,
-              "one UTF-8 text per special name");
-
-struct SpecialNames {
-  bool ready;
-  char sjis[SPECIAL_NAME_COUNT][24];
-};
-SpecialNames gSpecial;
-
-void prepareSpecialNames() {
-  if (gSpecial.ready)
-    return;
-  for (int i = 0; i < SPECIAL_NAME_COUNT; ++i)
-    utf8ToSjisBounded(gSpecial.sjis[i], sizeof gSpecial.sjis[i], kSpecialNamesUtf8[i]);
-  gSpecial.ready = true;
-}
-
-bool is(const char* stored, SpecialName name) {
-  return std::strcmp(stored, gSpecial.sjis[name]) == 0;
-}
-
-// Index of the first of count consecutive special names that stored equals, or -1.
-int indexIn(const char* stored, SpecialName first, int count) {
-  for (int i = 0; i < count; ++i) {
-    if (is(stored, static_cast<SpecialName>(first + i)))
-      return i;
-  }
-  return -1;
-}
 
 // ---- Colours ----
 
@@ -118,24 +34,28 @@ void setColour(uint32_t colour) {
   reportSetColour(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
 }
 
+bool isIn(SpecialBone bone, SpecialBoneSet set) {
+  return specialBoneIndexIn(bone, set) >= 0;
+}
+
 // The colour of a detailed bone line: the first matching row of the table wins.
-uint32_t boneLineColour(const char* stored) {
+uint32_t boneLineColour(SpecialBone bone) {
   const Evaluation& e = gEval;
-  if (indexIn(stored, LEFT_ARM_TWIST, 4) >= 0)
+  if (isIn(bone, TWIST_BONES))
     return RED;
-  if (is(stored, UPPER_BODY_2_FULL_WIDTH) && e.upperBody2Flag == -1)
+  if (bone == BONE_UPPER_BODY_2_FULL_WIDTH && e.upperBody2Flag == -1)
     return RED;
-  if (indexIn(stored, LEFT_LEG_IK_PARENT_FULL_WIDTH, 2) >= 0)
+  if (isIn(bone, FULL_WIDTH_IK_PARENTS))
     return RED;
-  if (indexIn(stored, LEFT_TOE_EX, 2) >= 0)
+  if (isIn(bone, TOE_EX_BONES))
     return WHITE;
-  if (indexIn(stored, LEFT_LEG_PLUS, 8) >= 0)
+  if (isIn(bone, ALL_PLUS_BONES))
     return RED;
-  if (indexIn(stored, LEFT_ARM_D, 4) >= 0 || indexIn(stored, LEFT_LEG_D, 6) >= 0)
+  if (isIn(bone, ARM_D_BONES) || isIn(bone, LEG_D_BONES))
     return ORANGE_RED;
-  if (is(stored, UPPER_BODY_3))
+  if (bone == BONE_UPPER_BODY_3)
     return ORANGE;
-  int legIkParent = indexIn(stored, LEFT_LEG_IK_PARENT, 2);
+  int legIkParent = specialBoneIndexIn(bone, LEG_IK_PARENTS);
   if (legIkParent >= 0) {
     int32_t flags = e.legIkParentRotFlags >> legIkParent; // left bits 0x01/0x04/0x10
     if (flags & 0x10)
@@ -144,18 +64,18 @@ uint32_t boneLineColour(const char* stored) {
       return PALE_YELLOW;
     return WHITE;
   }
-  if (indexIn(stored, LEFT_SHOULDER_P, 2) >= 0)
+  if (isIn(bone, SHOULDER_P_BONES))
     return ORANGE;
-  if (is(stored, LOWER_BODY)) {
+  if (bone == BONE_LOWER_BODY) {
     if (e.lowerBodyRating & 0x04)
       return YELLOW;
     if (e.lowerBodyRating & 0x02)
       return PALE_YELLOW;
     return WHITE;
   }
-  if (is(stored, WAIST))
+  if (bone == BONE_WAIST)
     return YELLOW;
-  int arm = indexIn(stored, LEFT_ARM, 4);
+  int arm = specialBoneIndexIn(bone, ARM_BONES);
   if (arm >= 0) {
     if (e.armTwistStrongFlags & (1 << arm))
       return YELLOW;
@@ -163,7 +83,7 @@ uint32_t boneLineColour(const char* stored) {
       return PALE_YELLOW;
     return WHITE;
   }
-  if (indexIn(stored, LEFT_ARM_IK, 2) >= 0)
+  if (isIn(bone, ARM_IK_BONES))
     return ORANGE_RED;
   return WHITE;
 }
@@ -183,10 +103,6 @@ const char* shownMorphName(char* buffer, size_t size, const char* stored, int al
     return stored;
   applyMorphAliases(buffer, size, stored);
   return buffer;
-}
-
-bool above(float value, double threshold) {
-  return static_cast<double>(value) > threshold;
 }
 
 void appendPadding(int32_t width, const char* shown) {
@@ -225,17 +141,18 @@ void appendFormatted(const char* format, ...) {
 void writeDetailedBoneLine(const char* stored, const BoneStats& b, int aliasInUse) {
   char aliased[ALIAS_OUTPUT_SIZE];
   const char* shown = shownBoneName(aliased, sizeof aliased, stored, aliasInUse);
-  setColour(boneLineColour(stored));
+  const SpecialBone bone = specialBoneOf(stored);
+  setColour(boneLineColour(bone));
   reportAppend("  ");
   reportAppend(shown);
   appendPadding(gListingWidths.boneNameWidth, shown);
   appendFormatted("  (%d keys) (frame %d - %d) ", b.keyCount, b.firstFrame, b.lastFrame);
   if (above(b.maxTranslation, 0.01))
     appendFormatted("(|pos|=%g) ", static_cast<double>(b.maxTranslation));
-  if (indexIn(stored, LEFT_ARM_TWIST, 4) < 0 && above(b.maxRotation, 0.01))
+  const bool twistBone = isIn(bone, TWIST_BONES);
+  if (!twistBone && above(b.maxRotation, 0.01))
     appendFormatted("(rot%6.1f) ", rotationDegrees(b.maxRotation));
-  bool twistShown = indexIn(stored, LEFT_ARM_TWIST, 4) >= 0 || indexIn(stored, LEFT_ARM, 4) >= 0;
-  if (twistShown && (above(b.twistMinusMax, 0.01) || above(b.twistPlusMax, 0.01))) {
+  if ((twistBone || isIn(bone, ARM_BONES)) && twisted(b)) {
     float minus = twistDegrees(b.twistMinusMax);
     float plus = twistDegrees(b.twistPlusMax);
     if (minus < plus)
@@ -254,7 +171,7 @@ void appendPackedBoneName(const char* stored, int aliasInUse) {
   if (static_cast<int32_t>(std::strlen(stored)) + gReport.openLength + 2 >= 80)
     reportFinishLine();
   reportAppend("  ");
-  if (is(stored, LEFT_THUMB_0_BLANK)) {
+  if (std::strcmp(stored, specialBoneName(BONE_LEFT_THUMB_0_BLANK)) == 0) {
     reportAppend("\"");
     reportAppend(shown);
     reportAppend("\"");
@@ -283,7 +200,6 @@ bool morphHasWeight(const MorphStats& s) {
 } // namespace
 
 void computeNameWidths(int aliasInUse) {
-  prepareSpecialNames();
   ListingWidths& w = gListingWidths;
   w.boneNameWidth = 0;
   w.morphNameWidth = 0;
@@ -313,7 +229,6 @@ void computeNameWidths(int aliasInUse) {
 }
 
 void writeBoneListing(int aliasInUse) {
-  prepareSpecialNames();
   setColour(WHITE);
   reportFinishLine();
   if (aliasInUse)

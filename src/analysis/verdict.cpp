@@ -1,5 +1,6 @@
 #include "analysis/evaluate.h"
 #include "analysis/report.h"
+#include "names/special_bones.h"
 #include "text/sjis_text.h"
 
 // The verdict: the categories of the evaluation in a fixed order, each with its reasons.
@@ -11,27 +12,29 @@ void append(const char* utf8) {
   resultAppend(SjisText(utf8));
 }
 
-// Appends the label of every set bit, lowest bit first.
-void appendBits(int32_t flags, const char* const* labels, int count) {
-  for (int i = 0; i < count; ++i) {
-    if (flags & (1 << i))
-      append(labels[i]);
-  }
+void appendLabel(SpecialBone bone) {
+  resultAppend(specialBoneLabel(bone));
 }
 
-const char* const kArmLabels[] = {"[左腕] ", "[左ひじ] ", "[右腕] ", "[右ひじ] "};
+// Appends the label of the bone of every set bit, lowest bit first.
+void appendBits(int32_t flags, SpecialBoneSet set) {
+  for (int i = 0; i < set.count; ++i) {
+    if (flags & (1 << i))
+      appendLabel(specialBoneAt(set, i));
+  }
+}
 
 void appendMustFix(const Evaluation& e) {
   append("(要修正): MMD での手修正またはツール等での変換が必須です. \r\n");
   append("\r\n  理由: このまま使用するとボーン抜けが発生します. \r\n  --\r\n  ");
-  const char* twist[] = {"[左腕捩] ", "[左手捩] ", "[右腕捩] ", "[右手捩] "};
-  appendBits(e.twistBoneFlags, twist, 4);
+  appendBits(e.twistBoneFlags, TWIST_BONES);
   if (e.twistBoneFlags != 0)
     append("\r\n  ");
-  if (e.upperBody2Flag == -1)
-    append("上半身２(L2) \r\n  ");
-  const char* plus[] = {"[左足_+] ", "[左腕_+] ", "[右足_+] ", "[右腕_+] "};
-  appendBits(e.plusBoneFlags, plus, 4);
+  if (e.upperBody2Flag == -1) {
+    appendLabel(BONE_UPPER_BODY_2_FULL_WIDTH);
+    append("\r\n  ");
+  }
+  appendBits(e.plusBoneFlags, PLUS_BONES);
   if (e.plusBoneFlags != 0)
     append("(P_Bone+) \r\n  ");
   append("が使用されています. ");
@@ -45,24 +48,19 @@ void appendCheckReadme(const Evaluation& e) {
     append("(確認要): ReadMe 中で「必要」と記載されていれば、MMD での手修正またはツール等での変換が"
            "必須です. \r\n");
   append("\r\n  理由: そのままでは再現できないボーンの動きが含まれます. \r\n  --\r\n  ");
-  const char* legD[] = {"[左足D] ", "[左ひざD] ", "[左足首D] ",
-                        "[右足D] ", "[右ひざD] ", "[右足首D] "};
-  appendBits(e.legDFlags, legD, 6);
+  appendBits(e.legDFlags, LEG_D_BONES);
   if (e.legDFlags != 0)
     append("\r\n  ");
-  const char* armD[] = {"[左腕D] ", "[左ひじD] ", "[右腕D] ", "[右ひじD] "};
-  appendBits(e.armDFlags, armD, 4);
+  appendBits(e.armDFlags, ARM_D_BONES);
   if (e.armDFlags != 0)
     append("\r\n  ");
   // Only the mild bits of the leg IK parents name them; strong and medium stay unnamed.
-  const char* legIk[] = {"[左足IK親] ", "[右足IK親] "};
-  appendBits(e.legIkParentRotFlags & 0x03, legIk, 2);
-  const char* shoulderP[] = {"[左肩P] ", "[右肩P] "};
-  appendBits(e.shoulderPFlags, shoulderP, 2);
+  appendBits(e.legIkParentRotFlags & 0x03, LEG_IK_PARENTS);
+  appendBits(e.shoulderPFlags, SHOULDER_P_BONES);
   if (e.legIkParentRotFlags != 0 || e.shoulderPFlags != 0)
     append("\r\n  ");
-  if (e.extraParentFlags & 0x01)
-    append("[上半身3] ");
+  // Of the extra parents only 上半身3 is named; the full-width IK parents stay unnamed.
+  appendBits(e.extraParentFlags & 0x01, EXTRA_PARENT_BONES);
   if (e.extraParentFlags != 0)
     append("\r\n  ");
   append("が使用されています. ");
@@ -74,14 +72,14 @@ void appendSomewhatRough(const Evaluation& e) {
   append("\r\n  変換をお奨めします. ");
   append("\r\n  --\r\n  理由: \r\n  ");
   if (e.armTwistStrongFlags != 0) {
-    appendBits(e.armTwistStrongFlags, kArmLabels, 4);
+    appendBits(e.armTwistStrongFlags, ARM_BONES);
     append("にやや強い捩りがあります. \r\n  ");
   }
   if (e.lowerBodyRating != 0 || e.waistUsed != 0) {
     if (e.lowerBodyRating != 0)
-      append("[下半身] ");
+      appendLabel(BONE_LOWER_BODY);
     if (e.waistUsed != 0)
-      append("[腰] ");
+      appendLabel(BONE_WAIST);
     append("が使用されています. \r\n  ");
   }
   if (e.armTwistStrongFlags != 0)
@@ -93,7 +91,7 @@ void appendSlightlyRough(const Evaluation& e) {
   append("\r\n  未変換なら、変換／修正によって軽減できる場合があります. \r\n  --");
   append("\r\n  理由: ");
   if (e.armTwistMildFlags != 0) {
-    appendBits(e.armTwistMildFlags, kArmLabels, 4);
+    appendBits(e.armTwistMildFlags, ARM_BONES);
     append("に荒れが生じうる捩りがあります. \r\n  ");
   }
   append("\r\n    (変換してもこれ以上軽減できない場合もあります) ");

@@ -6,63 +6,27 @@
 #include <iterator>
 
 #include "motion/rotation.h"
+#include "names/special_bones.h"
 #include "text/encoding.h"
 #include "text/files.h"
 #include "text/trace.h"
 
 // ---- Index ----
-// Globals and special names, the per-read name cache, block readers, the read.
+// Globals, special bones, the per-read name cache, block readers, the read.
 
 MotionSummary gMotion;
 
 namespace {
 
-// ---- Special bone names ----
-
-// How a bone name takes part in the twist measurement.
-enum BoneKind : uint8_t {
-  KIND_PLAIN = 0,
-  KIND_TWIST_BONE = 1, // 左腕捩 左手捩 右腕捩 右手捩: twist read off the quaternion itself
-  KIND_ARM_FIRST = 2, // 左腕 左ひじ 右腕 右ひじ: swing-twist split about a fixed axis
-};
-
-const char* const kTwistBoneNamesUtf8[] = {"左腕捩", "左手捩", "右腕捩", "右手捩"};
-const char* const kArmBoneNamesUtf8[] = {"左腕", "左ひじ", "右腕", "右ひじ"};
-// Bone length axes of the arm and elbow bones of the standard model, as 32-bit floats.
-const Vec3 kArmAxes[] = {
-    {0.819742f, -0.572734f, 0.0f},
-    {0.759228f, -0.650821f, -0.00236674f},
-    {0.819742f, 0.572734f, 0.0f},
-    {0.759228f, 0.650821f, 0.00236674f},
-};
-
-struct SpecialNames {
-  bool ready;
-  char twist[4][VMD_NAME_SIZE + 1];
-  char arm[4][VMD_NAME_SIZE + 1];
-};
-SpecialNames gSpecialNames;
-
-void prepareSpecialNames() {
-  if (gSpecialNames.ready)
-    return;
-  for (int i = 0; i < 4; ++i) {
-    utf8ToSjisBounded(gSpecialNames.twist[i], sizeof gSpecialNames.twist[i],
-                      kTwistBoneNamesUtf8[i]);
-    utf8ToSjisBounded(gSpecialNames.arm[i], sizeof gSpecialNames.arm[i], kArmBoneNamesUtf8[i]);
-  }
-  gSpecialNames.ready = true;
-}
+// ---- Special bones ----
+// A bone name's kind is its SpecialBone (names/special_bones.h), SPECIAL_BONE_NONE for
+// every other name and for morphs. Only the twist bones and the bones with an axis change
+// the twist statistics.
 
 uint8_t boneKindOf(const char* name) {
-  for (int i = 0; i < 4; ++i) {
-    if (std::strcmp(name, gSpecialNames.twist[i]) == 0)
-      return KIND_TWIST_BONE;
-    if (std::strcmp(name, gSpecialNames.arm[i]) == 0)
-      return static_cast<uint8_t>(KIND_ARM_FIRST + i);
-  }
-  return KIND_PLAIN;
+  return static_cast<uint8_t>(specialBoneOf(name));
 }
+static_assert(SPECIAL_BONE_NONE <= UINT8_MAX, "a kind fits a byte");
 
 // ---- Name cache ----
 // A motion repeats a few dozen names millions of times. The entry a raw name resolves to
@@ -88,7 +52,7 @@ struct NameCacheSlot {
   uint32_t generation;      // valid when equal to NameCache::generation
   int16_t entry;            // list entry, 0 when the list refused the name
   uint8_t list;
-  uint8_t kind; // BoneKind for bone names
+  uint8_t kind; // SpecialBone of a bone name, else SPECIAL_BONE_NONE
 };
 static_assert(NAME_LIST_CAPACITY <= INT16_MAX, "entries fit a slot");
 
@@ -104,9 +68,9 @@ struct HotSlot {
 
 struct NameCache {
   NameCacheSlot slots[NAME_CACHE_SLOTS];
-  HotSlot hot[HOT_SLOTS]; // copies of recently found slots, by hash
-  uint32_t generation;    // advanced by every read, so old slots count as empty
-  int32_t names;          // slots taken in this read; set by resolveNameSlow
+  HotSlot hot[HOT_SLOTS];  // copies of recently found slots, by hash
+  uint32_t generation;     // advanced by every read, so old slots count as empty
+  int32_t names;           // slots taken in this read; set by resolveNameSlow
   int32_t countAtStart[2]; // LIST_BONE / LIST_MORPH counts when the read began
 };
 NameCache gNameCache;
@@ -162,7 +126,7 @@ int32_t resolveNameSlow(int list, const char* name, uint32_t h, uint8_t* kind) {
   } else {
     entry = nameListFindOrAddLiteral(list, name);
   }
-  *kind = list == LIST_BONE ? boneKindOf(name) : static_cast<uint8_t>(KIND_PLAIN);
+  *kind = list == LIST_BONE ? boneKindOf(name) : static_cast<uint8_t>(SPECIAL_BONE_NONE);
   if (entry == 0)
     gMotion.namesRefused++;
   if (cache.names >= NAME_CACHE_CAPACITY)
@@ -347,12 +311,16 @@ void updateBone(BoneStats& b, uint8_t kind, int32_t frame, const float p[3], con
   raiseMax(&b.maxTranslation, std::sqrt(px * px + py * py + pz * pz));
   double r = std::sqrt(vx * vx + vy * vy + vz * vz);
   raiseMax(&b.maxRotation, r);
-  if (kind == KIND_TWIST_BONE) {
+  if (kind == SPECIAL_BONE_NONE)
+    return;
+  if (specialBoneIndexIn(static_cast<SpecialBone>(kind), TWIST_BONES) >= 0) {
     recordTwist(b, vx >= 0.0, r, frame);
-  } else if (kind >= KIND_ARM_FIRST) {
+  } else if (kSpecialBones[kind].hasAxis) {
+    const float* a = kSpecialBones[kind].axis;
+    const Vec3 axis = {a[0], a[1], a[2]};
     Quat rotation = {static_cast<float>(vx), static_cast<float>(vy), static_cast<float>(vz), q[3]};
     Quat swing, twist;
-    quatSwingTwist(&swing, &twist, &rotation, &kArmAxes[kind - KIND_ARM_FIRST]);
+    quatSwingTwist(&swing, &twist, &rotation, &axis);
     double tx = twist.x, ty = twist.y, tz = twist.z;
     if (twist.w < 0.0f) {
       tx = -tx;
@@ -605,7 +573,6 @@ int64_t countTrailingBytes() {
 } // namespace
 
 int readMotionFile(const char* ansiPath, const char16_t* widePath, int useWide) {
-  prepareSpecialNames();
   resetSummary();
   MotionSummary& m = gMotion;
   errno = 0;

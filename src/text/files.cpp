@@ -37,40 +37,50 @@ constexpr int BYTE_LF = 0x0A;
 constexpr int BYTE_CR = 0x0D;
 constexpr int BYTE_SUB = 0x1A; // end-of-file mark of old text files
 
-FILE* openStreamAnsi(const char* ansiPath, const char* mode) {
+// A file opened by openPath: a C stream, or a read-only descriptor when no mode is given.
+struct OpenedFile {
+  FILE* stream; // nullptr unless opened with a mode
+  int handle;   // -1 unless opened without one
+};
+
+// Opens widePath when useWide is nonzero, else ansiPath, converted to the file system's
+// UTF-8 first: as a C stream in mode, or as a read-only descriptor when mode is nullptr.
+// Both members stay empty on failure.
+OpenedFile openPath(const char* ansiPath, const char16_t* widePath, int useWide, const char* mode) {
+  OpenedFile f = {nullptr, -1};
   char utf8[UTF8_PATH_SIZE];
-  if (ansiPathToUtf8(utf8, sizeof utf8, ansiPath) != 0) {
-    trace("files: ANSI path does not convert\n");
-    return nullptr;
+  int converted = useWide ? widePathToUtf8(utf8, sizeof utf8, widePath)
+                          : ansiPathToUtf8(utf8, sizeof utf8, ansiPath);
+  if (converted != 0) {
+    trace("files: %s path does not convert\n", useWide ? "UTF-16" : "ANSI");
+    return f;
   }
-  FILE* f = platformFopen(utf8, mode);
-  if (f == nullptr)
-    trace("files: cannot open %s (%s)\n", utf8, mode);
+  if (mode != nullptr) {
+    f.stream = platformFopen(utf8, mode);
+    if (f.stream == nullptr)
+      trace("files: cannot open %s (%s)\n", utf8, mode);
+  } else {
+    f.handle = platformOpenRead(utf8);
+    if (f.handle < 0)
+      trace("files: cannot open %s\n", utf8);
+  }
   return f;
 }
 
-FILE* openStreamWide(const char16_t* widePath, const char* mode) {
-  char utf8[UTF8_PATH_SIZE];
-  if (widePathToUtf8(utf8, sizeof utf8, widePath) != 0) {
-    trace("files: UTF-16 path does not convert\n");
-    return nullptr;
-  }
-  FILE* f = platformFopen(utf8, mode);
-  if (f == nullptr)
-    trace("files: cannot open %s (%s)\n", utf8, mode);
-  return f;
+bool isOpen(const OpenedFile& f) {
+  return f.stream != nullptr || f.handle >= 0;
 }
 
-int openHandleWide(const char16_t* widePath) {
-  char utf8[UTF8_PATH_SIZE];
-  if (widePathToUtf8(utf8, sizeof utf8, widePath) != 0) {
-    trace("files: UTF-16 path does not convert\n");
-    return -1;
-  }
-  int fd = platformOpenRead(utf8);
-  if (fd < 0)
-    trace("files: cannot open %s\n", utf8);
-  return fd;
+// The readers' open: an ANSI path as a C stream ("rb"), a UTF-16 path as a descriptor.
+OpenedFile openRead(const char* ansiPath, const char16_t* widePath, int useWide) {
+  return openPath(ansiPath, widePath, useWide, useWide ? nullptr : "rb");
+}
+
+void closeOpened(const OpenedFile& f) {
+  if (f.stream != nullptr)
+    std::fclose(f.stream);
+  if (f.handle >= 0)
+    platformClose(f.handle);
 }
 
 } // namespace
@@ -91,50 +101,41 @@ ByteReader gByteReader = {
 
 namespace {
 
-// Makes a freshly opened file the reader's file.
-void rfstart(uint8_t streamMode, FILE* stream, int handle) {
+// The opens of the byte reader; installBuffer hands a stream the reader's buffer.
+int rfopenPath(const char* ansiPath, const char16_t* widePath, int useWide, bool installBuffer) {
+  rfclose();
+  OpenedFile f = openRead(ansiPath, widePath, useWide);
+  if (!isOpen(f))
+    return -1;
+  if (installBuffer && f.stream != nullptr &&
+      setvbuf(f.stream, gByteReader.streamBuffer, _IOFBF, sizeof gByteReader.streamBuffer) != 0) {
+    trace("files: cannot install the read buffer\n");
+    closeOpened(f);
+    return -1;
+  }
   ByteReader& r = gByteReader;
-  r.streamMode = streamMode;
-  r.stream = stream;
-  r.handle = handle;
+  r.streamMode = f.stream != nullptr ? 1 : 0;
+  r.stream = f.stream;
+  r.handle = f.handle;
   r.fill = 0;
   r.index = 0;
   r.position = 0;
   r.ended = 0;
-}
-
-int rfopenStream(const char* ansiPath, bool installBuffer) {
-  rfclose();
-  FILE* f = openStreamAnsi(ansiPath, "rb");
-  if (f == nullptr)
-    return -1;
-  if (installBuffer &&
-      setvbuf(f, gByteReader.streamBuffer, _IOFBF, sizeof gByteReader.streamBuffer) != 0) {
-    trace("files: cannot install the read buffer\n");
-    std::fclose(f);
-    return -1;
-  }
-  rfstart(1, f, -1);
   return 0;
 }
 
 } // namespace
 
 int rfopen(const char* ansiPath) {
-  return rfopenStream(ansiPath, true);
+  return rfopenPath(ansiPath, nullptr, 0, true);
 }
 
 int rftryopen(const char* ansiPath) {
-  return rfopenStream(ansiPath, false);
+  return rfopenPath(ansiPath, nullptr, 0, false);
 }
 
 int rfopenW(const char16_t* widePath) {
-  rfclose();
-  int fd = openHandleWide(widePath);
-  if (fd < 0)
-    return -1;
-  rfstart(0, nullptr, fd);
-  return 0;
+  return rfopenPath(nullptr, widePath, 1, true);
 }
 
 int rftryopenW(const char16_t* widePath) {
@@ -385,24 +386,42 @@ int nextByte() {
   return t.buffer[t.index++];
 }
 
-void rf2start(uint8_t streamMode, FILE* stream, int handle) {
+// The opens of the text reader. A file still open is closed first, so that no stream is
+// lost.
+int rf2openPath(const char* ansiPath, const char16_t* widePath, int useWide) {
+  rf2close();
+  OpenedFile f = openRead(ansiPath, widePath, useWide);
+  if (!isOpen(f))
+    return -1;
   TextReader& t = gTextReader;
-  t.streamMode = streamMode;
-  t.stream = stream;
-  t.handle = handle;
+  t.streamMode = f.stream != nullptr ? 1 : 0;
+  t.stream = f.stream;
+  t.handle = f.handle;
   t.fill = 0;
   t.index = 0;
   t.open = 0xFF;
   t.atEnd = 0;
   // In stream mode the read-ahead buffer is idle: lend it to the stream, so the runtime
   // allocates none. Without it the stream still works with a buffer of its own.
-  if (stream != nullptr)
-    setvbuf(stream, reinterpret_cast<char*>(t.buffer), _IOFBF, sizeof t.buffer);
+  if (f.stream != nullptr)
+    setvbuf(f.stream, reinterpret_cast<char*>(t.buffer), _IOFBF, sizeof t.buffer);
   t.lookahead = nextByte();
   if (!t.exitHook) {
     std::atexit(rf2close);
     t.exitHook = 0xFF;
   }
+  return 0;
+}
+
+// The open tests: the text reader is closed, the file opened and closed again.
+int rf2existsPath(const char* ansiPath, const char16_t* widePath, int useWide) {
+  rf2close();
+  gTextReader.atEnd = 0;
+  OpenedFile f = openRead(ansiPath, widePath, useWide);
+  if (!isOpen(f))
+    return -1;
+  closeOpened(f);
+  return 0;
 }
 
 bool isLineEnd(int c) {
@@ -411,23 +430,12 @@ bool isLineEnd(int c) {
 
 } // namespace
 
-// Closes a file still open first, like rf2openW, so that no stream is lost.
 int rf2open(const char* ansiPath) {
-  rf2close();
-  FILE* f = openStreamAnsi(ansiPath, "rb");
-  if (f == nullptr)
-    return -1;
-  rf2start(1, f, -1);
-  return 0;
+  return rf2openPath(ansiPath, nullptr, 0);
 }
 
 int rf2openW(const char16_t* widePath) {
-  rf2close();
-  int fd = openHandleWide(widePath);
-  if (fd < 0)
-    return -1;
-  rf2start(0, nullptr, fd);
-  return 0;
+  return rf2openPath(nullptr, widePath, 1);
 }
 
 void rf2close() {
@@ -484,23 +492,11 @@ int rf2getline(char* buffer, int size) {
 }
 
 int rf2exists(const char* ansiPath) {
-  rf2close();
-  gTextReader.atEnd = 0;
-  FILE* f = openStreamAnsi(ansiPath, "rb");
-  if (f == nullptr)
-    return -1;
-  std::fclose(f);
-  return 0;
+  return rf2existsPath(ansiPath, nullptr, 0);
 }
 
 int rf2existsW(const char16_t* widePath) {
-  rf2close();
-  gTextReader.atEnd = 0;
-  int fd = openHandleWide(widePath);
-  if (fd < 0)
-    return -1;
-  platformClose(fd);
-  return 0;
+  return rf2existsPath(nullptr, widePath, 1);
 }
 
 // ---- Byte writer ----
@@ -549,12 +545,12 @@ int wfstart(FILE* f) {
 // An open writer is closed first: opening over it would lose its stream and its data.
 int wfopen(const char* ansiPath) {
   wfshut();
-  return wfstart(openStreamAnsi(ansiPath, "wb"));
+  return wfstart(openPath(ansiPath, nullptr, 0, "wb").stream);
 }
 
 int wfopenW(const char16_t* widePath) {
   wfshut();
-  return wfstart(openStreamWide(widePath, "wb"));
+  return wfstart(openPath(nullptr, widePath, 1, "wb").stream);
 }
 
 int wfputc(int byte) {
