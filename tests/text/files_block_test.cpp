@@ -6,10 +6,12 @@
 #include <gtest/gtest.h>
 #include <string>
 
+#include "common/tempdir.h"
+#include "common/text_convert.h"
 #include "text/files.h"
-#include "text/tempdir.h"
 
-using text_scratch::TempDir;
+using test_files::TempDir;
+using test_text::u16;
 
 namespace {
 
@@ -17,8 +19,7 @@ enum class OpenBy { Ansi, Wide };
 constexpr OpenBy kBothModes[] = {OpenBy::Ansi, OpenBy::Wide};
 
 int openIn(OpenBy by, const TempDir& dir, const char* name) {
-  std::u16string wide(name, name + std::strlen(name));
-  return by == OpenBy::Ansi ? rfopen(dir.ansi(name).c_str()) : rfopenW(dir.wide(wide).c_str());
+  return by == OpenBy::Ansi ? rfopen(dir.ansi(name).c_str()) : rfopenW(dir.wide(u16(name)).c_str());
 }
 
 std::string pattern(size_t size) {

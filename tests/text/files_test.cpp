@@ -9,11 +9,13 @@
 #include <unistd.h>
 #include <vector>
 
+#include "common/tempdir.h"
+#include "common/text_convert.h"
 #include "platform/posix.h"
-#include "text/tempdir.h"
 
-using text_scratch::readAll;
-using text_scratch::TempDir;
+using test_files::readFile;
+using test_files::TempDir;
+using test_text::u16;
 
 namespace {
 
@@ -27,13 +29,12 @@ const char* modeName(OpenBy by) {
 }
 
 int openByteReader(OpenBy by, const TempDir& dir, const char* name) {
-  std::u16string wide(name, name + std::strlen(name));
-  return by == OpenBy::Ansi ? rfopen(dir.ansi(name).c_str()) : rfopenW(dir.wide(wide).c_str());
+  return by == OpenBy::Ansi ? rfopen(dir.ansi(name).c_str()) : rfopenW(dir.wide(u16(name)).c_str());
 }
 
 int openTextReader(OpenBy by, const TempDir& dir, const char* name) {
-  std::u16string wide(name, name + std::strlen(name));
-  return by == OpenBy::Ansi ? rf2open(dir.ansi(name).c_str()) : rf2openW(dir.wide(wide).c_str());
+  return by == OpenBy::Ansi ? rf2open(dir.ansi(name).c_str())
+                            : rf2openW(dir.wide(u16(name)).c_str());
 }
 
 std::string pattern(size_t size) {
@@ -241,15 +242,14 @@ TEST(ByteReader, FailedOpensLeaveTheReaderClosed) {
   const char* names[] = {"missing.bin", "folder"};
   for (const char* name : names) {
     SCOPED_TRACE(name);
-    std::u16string wide(name, name + std::strlen(name));
     ASSERT_EQ(openByteReader(OpenBy::Wide, dir, "there.bin"), 0);
     EXPECT_EQ(rfgetc(), 'a'); // "bc" stay in the buffer
-    EXPECT_EQ(rftryopenW(dir.wide(wide).c_str()), -1);
+    EXPECT_EQ(rftryopenW(dir.wide(u16(name)).c_str()), -1);
     EXPECT_EQ(rfeof(), 0xFF) << "the failed open closed the file before";
     EXPECT_EQ(rfgetc(), -1) << "no byte of the file before";
     EXPECT_EQ(rftryopen(dir.ansi(name).c_str()), -1);
     EXPECT_EQ(rfopen(dir.ansi(name).c_str()), -1);
-    EXPECT_EQ(rfopenW(dir.wide(wide).c_str()), -1);
+    EXPECT_EQ(rfopenW(dir.wide(u16(name)).c_str()), -1);
     EXPECT_EQ(rfeof(), 0xFF);
   }
   EXPECT_EQ(rfopen(nullptr), -1);
@@ -433,12 +433,11 @@ TEST(TextReader, ExistsTestsOpenAndCloseAgain) {
   const Case cases[] = {{"alias.ini", 0}, {"missing.ini", -1}, {"folder", -1}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    std::u16string wide(c.name, c.name + std::strlen(c.name));
     ASSERT_EQ(openTextReader(OpenBy::Wide, dir, "alias.ini"), 0);
     EXPECT_EQ(rf2exists(dir.ansi(c.name).c_str()), c.result);
     EXPECT_EQ(rf2peek(), -1) << "the text reader was closed";
     ASSERT_EQ(openTextReader(OpenBy::Ansi, dir, "alias.ini"), 0);
-    EXPECT_EQ(rf2existsW(dir.wide(wide).c_str()), c.result);
+    EXPECT_EQ(rf2existsW(dir.wide(u16(c.name)).c_str()), c.result);
     EXPECT_EQ(rf2peek(), -1);
   }
 }
@@ -465,7 +464,7 @@ TEST(ByteWriter, WritesLittleEndianAndCounts) {
     EXPECT_EQ(wfclosed(), 0xFF);
     EXPECT_EQ(wfputc('x'), -1);
     EXPECT_EQ(wfclose(), 0) << "closing again has no effect";
-    EXPECT_EQ(readAll(dir.path("cap.bmp")),
+    EXPECT_EQ(readFile(dir.path("cap.bmp")),
               std::string("BM\x36\x00\x00\x00\xFE\xFF\xFF\xFF\x34\x12", 12));
   }
 }
@@ -507,8 +506,8 @@ TEST(ByteWriter, OpeningAgainKeepsWhatWasWritten) {
   EXPECT_EQ(wftell(), 0);
   wfputc('2');
   EXPECT_EQ(wfclose(), 0);
-  EXPECT_EQ(readAll(dir.path("first.bin")), "1");
-  EXPECT_EQ(readAll(dir.path("second.bin")), "2");
+  EXPECT_EQ(readFile(dir.path("first.bin")), "1");
+  EXPECT_EQ(readFile(dir.path("second.bin")), "2");
 }
 
 // ---- Path test ----

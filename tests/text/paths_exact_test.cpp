@@ -7,18 +7,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "common/tempdir.h"
+#include "common/text_convert.h"
 #include "text/paths.h"
-#include "text/tempdir.h"
 
-using text_scratch::TempDir;
-
-namespace {
-
-std::u16string wideOf(const std::string& ascii) {
-  return std::u16string(ascii.begin(), ascii.end());
-}
-
-} // namespace
+using test_files::TempDir;
+using test_text::u16;
 
 TEST(Paths, FindnameOfAnExactNameAnswersAsTheListingWould) {
   TempDir d;
@@ -50,7 +44,7 @@ TEST(Paths, FindnameOfAnExactNameAnswersAsTheListingWould) {
     char16_t outW[260] = u"junk";
     EXPECT_EQ(findname(out, d.ansi(c.name).c_str()), c.result);
     EXPECT_STREQ(out, c.found);
-    EXPECT_EQ(findnameW(outW, d.wide(wideOf(c.name)).c_str()), c.result);
-    EXPECT_EQ(std::u16string(outW), wideOf(c.found));
+    EXPECT_EQ(findnameW(outW, d.wide(u16(c.name)).c_str()), c.result);
+    EXPECT_EQ(std::u16string(outW), u16(c.found));
   }
 }
