@@ -10,7 +10,7 @@
 #include "analysis/evaluate.h"
 #include "analysis/listing.h"
 #include "analysis/report.h"
-#include "common/vmd_builder.h"
+#include "common/text_convert.h"
 #include "motion/motion.h"
 #include "names/alias.h"
 #include "names/builtin_tables.h"
@@ -19,7 +19,8 @@
 
 namespace analysis_testing {
 
-using testing_vmd::sjis;
+using test_text::sjis;
+using test_text::utf8Of;
 
 inline void resetStatistics() {
   MotionSummary& m = gMotion;
@@ -84,12 +85,6 @@ inline void addAlias(bool morph, const char* sourceUtf8, const char* replacement
   addAliasSjis(morph, sjis(sourceUtf8), replacementUtf8, mode);
 }
 
-inline std::string utf8Of(const char* sjisText) {
-  std::vector<char> out(std::string(sjisText).size() * 3 + 1);
-  sjisToUtf8Bounded(out.data(), out.size(), sjisText);
-  return out.data();
-}
-
 // The finished report rows as UTF-8.
 inline std::vector<std::string> reportRows() {
   std::vector<std::string> rows;
@@ -98,6 +93,8 @@ inline std::vector<std::string> reportRows() {
   return rows;
 }
 
+// The listing's colours as the report stores them (red in the low byte). A copy: the
+// constants are private to src/analysis/listing.cpp.
 constexpr uint32_t rgb(uint32_t r, uint32_t g, uint32_t b) {
   return r | g << 8 | b << 16;
 }

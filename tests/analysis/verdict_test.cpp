@@ -1,6 +1,6 @@
 // The verdict text, byte for byte, for each combination of categories and reasons. The
-// expected texts are written here as UTF-8 and converted with the program's own
-// strutf82sjis; the UTF-16 twin must hold the same text.
+// expected texts are written here as UTF-8 and converted with the program's own tables;
+// the UTF-16 twin must hold the same text.
 #include <cstring>
 #include <string>
 #include <vector>
@@ -40,12 +40,6 @@ const std::string kNote = "\r\n    (変換してもこれ以上軽減できな�
 const std::string kStrongTwist = "にやや強い捩りがあります. \r\n  ";
 const std::string kMildTwist = "に荒れが生じうる捩りがあります. \r\n  ";
 const std::string kOk = "(OK): そのままで使用可能です. ";
-
-std::string toSjis(const std::string& utf8) {
-  std::vector<char> out(utf8.size() + 1);
-  strutf82sjis(out.data(), utf8.c_str());
-  return out.data();
-}
 
 std::u16string toUtf16(const std::string& utf8) {
   std::vector<char16_t> out(utf8.size() * 2 + 2);
@@ -197,7 +191,7 @@ TEST(Verdict, TextsForEachCombination) {
     SCOPED_TRACE(c.what);
     gEval = c.evaluation;
     composeResultText();
-    EXPECT_EQ(std::string(gResult.text), toSjis(c.text));
+    EXPECT_EQ(std::string(gResult.text), sjis(c.text));
     EXPECT_EQ(utf8Of(gResult.text), c.text) << "readable form of the same comparison";
     EXPECT_EQ(std::u16string(gResult.textW), toUtf16(c.text));
   }
@@ -227,7 +221,7 @@ TEST(Verdict, TheLongestTextFitsItsStore) {
                                "[左腕D] [左ひじD] [右腕D] [右ひじD] \r\n  "
                                "[左足IK親] [右足IK親] [左肩P] [右肩P] \r\n  [上半身3] \r\n  " +
                                kUsed;
-  EXPECT_EQ(std::string(gResult.text), toSjis(expected));
+  EXPECT_EQ(std::string(gResult.text), sjis(expected));
   EXPECT_EQ(std::u16string(gResult.textW), toUtf16(expected));
   // Below the 604 bytes of the longest text the rules can make, well within the store.
   EXPECT_LE(std::strlen(gResult.text), 604u);
@@ -239,6 +233,6 @@ TEST(Verdict, ComposedAfreshForEveryFile) {
   composeResultText();
   gEval = counts(0, 0, 0, 0);
   composeResultText();
-  EXPECT_EQ(std::string(gResult.text), toSjis(kOk));
+  EXPECT_EQ(std::string(gResult.text), sjis(kOk));
   EXPECT_EQ(std::u16string(gResult.textW), toUtf16(kOk));
 }

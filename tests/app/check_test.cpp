@@ -21,6 +21,7 @@
 #include "text/pathconv.h"
 #include "text/paths.h"
 
+using test_text::utf8Of;
 using testing_vmd::about;
 using testing_vmd::Quaternion;
 using testing_vmd::sjis;
@@ -39,12 +40,6 @@ Quaternion leftArmTwist(double degrees) {
 }
 Quaternion leftElbowTwist(double degrees) {
   return about(0.759228, -0.650821, -0.00236674, degrees);
-}
-
-std::string utf8Of(const char* sjisText) {
-  std::vector<char> out(std::strlen(sjisText) * 3 + 1);
-  sjisToUtf8Bounded(out.data(), out.size(), sjisText);
-  return out.data();
 }
 
 std::vector<std::string> rows() {

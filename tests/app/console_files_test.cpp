@@ -9,37 +9,11 @@
 #include "common/console_run.h"
 #include "common/vmd_builder.h"
 
+using test_program::lines;
+using test_program::Outcome;
 using testing_vmd::sjis;
 using testing_vmd::TempDir;
 using testing_vmd::VmdBuilder;
-
-namespace {
-
-struct Outcome {
-  int status;
-  std::vector<std::string> out; // lines
-  std::string err;
-};
-
-Outcome runWith(std::vector<std::string> args) {
-  args.insert(args.begin(), "kinetrace");
-  testing::internal::CaptureStdout();
-  testing::internal::CaptureStderr();
-  Outcome r;
-  r.status = runConsoleWith(args);
-  const std::string out = testing::internal::GetCapturedStdout();
-  r.err = testing::internal::GetCapturedStderr();
-  for (size_t start = 0; start < out.size();) {
-    size_t end = out.find('\n', start);
-    if (end == std::string::npos)
-      end = out.size();
-    r.out.push_back(out.substr(start, end - start));
-    start = end + 1;
-  }
-  return r;
-}
-
-} // namespace
 
 TEST(ConsoleFileList, MoreFilesThanTheArgumentTablesHoldAreAllChecked) {
   TempDir dir;
@@ -54,20 +28,21 @@ TEST(ConsoleFileList, MoreFilesThanTheArgumentTablesHoldAreAllChecked) {
     if (i == 700)
       args.push_back(dir.path() + "/missing.vmd");
   }
-  const Outcome r = runWith(args);
+  const Outcome r = runConsoleCaptured(args);
+  const std::vector<std::string> out = lines(r.out);
   EXPECT_EQ(r.status, 2) << "the missing file";
-  ASSERT_EQ(r.out.size(), static_cast<size_t>(kFiles + 1));
+  ASSERT_EQ(out.size(), static_cast<size_t>(kFiles + 1));
   int outOfPlace = 0;
   for (int i = 0, line = 0; i < kFiles; ++i, ++line) {
     if (i == 701)
       ++line; // the missing file's object
     char expected[48];
     std::snprintf(expected, sizeof expected, "{\"file\":\"f%04d.vmd\",", i);
-    const std::string& object = r.out[static_cast<size_t>(line)];
+    const std::string& object = out[static_cast<size_t>(line)];
     outOfPlace += object.rfind(expected, 0) != 0 || object.find("\"readResult\":0,") == std::string::npos;
   }
   EXPECT_EQ(outOfPlace, 0);
-  EXPECT_NE(r.out[701].find("\"readResult\":-1"), std::string::npos);
+  EXPECT_NE(out[701].find("\"readResult\":-1"), std::string::npos);
   EXPECT_NE(r.err.find("missing.vmd: cannot open"), std::string::npos) << r.err;
 }
 
@@ -77,11 +52,11 @@ TEST(ConsoleFileList, AnArgumentTooLongForAPathIsReportedNotDropped) {
   b.header().count(0).count(0).emptyTail();
   const std::string good = dir.write("good.vmd", b.bytes);
   const std::string huge(70000, 'x');
-  const Outcome r = runWith({"--print", "--color=never", good, huge, good});
+  const Outcome r = runConsoleCaptured({"--print", "--color=never", good, huge, good});
   EXPECT_EQ(r.status, 2);
   EXPECT_NE(r.err.find(": path too long (70000 characters, at most 259)"), std::string::npos) << r.err;
   size_t reports = 0;
-  for (const std::string& line : r.out)
+  for (const std::string& line : lines(r.out))
     reports += line.rfind("(OK)", 0) == 0;
   EXPECT_EQ(reports, 2u) << "both copies of the good file are still checked";
 }

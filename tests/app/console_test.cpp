@@ -6,148 +6,37 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
-#include <poll.h>
-#include <pty.h>
 #include <string>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
 #include "app/console.h"
+#include "common/program_run.h"
 #include "common/vmd_builder.h"
 
+using test_program::copyProgramInto;
+using test_program::kProgramPath;
+using test_program::lines;
+using test_program::Outcome;
+using test_program::Output;
+using test_program::RunOptions;
+using test_program::runProgram;
+using test_program::TO_FILE;
+using test_program::TO_FULL_DEVICE;
+using test_program::TO_TERMINAL;
 using testing_vmd::about;
 using testing_vmd::sjis;
 using testing_vmd::TempDir;
 using testing_vmd::VmdBuilder;
 using Json = nlohmann::json;
 
-extern char** environ;
-
 namespace {
 
-const std::string kBinary = KT_BINARY_DIR "/bin/kinetrace";
 const char* const kTarget = "想定使用先: VRMモデル (Lumivane 3.10-3.11) ";
 const char* const kOk = "(OK): そのままで使用可能です. ";
-
-struct Outcome {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-enum Output { TO_FILE, TO_TERMINAL, TO_FULL_DEVICE };
-
-std::string readFile(const std::string& path) {
-  std::string text;
-  FILE* f = std::fopen(path.c_str(), "rb");
-  if (f == nullptr)
-    return text;
-  char buffer[4096];
-  size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0)
-    text.append(buffer, n);
-  std::fclose(f);
-  return text;
-}
-
-// Runs the program with the arguments; NO_COLOR is removed from the environment unless
-// noColor is given, TERM replaced when term is given. Standard output goes to a file, a
-// terminal (a pseudo-terminal) or /dev/full. The program runs in directory when given.
-Outcome runProgram(const std::vector<std::string>& args, Output output = TO_FILE,
-                   const char* noColor = nullptr, const std::string& binary = kBinary,
-                   const char* term = nullptr, const std::string& directory = "") {
-  static TempDir scratch;
-  static int serial = 0;
-  const std::string outPath = scratch.path() + "/out" + std::to_string(++serial);
-  const std::string errPath = scratch.path() + "/err" + std::to_string(serial);
-
-  std::vector<std::string> env;
-  for (char** e = environ; *e != nullptr; ++e) {
-    if (std::strncmp(*e, "NO_COLOR=", 9) != 0 && (term == nullptr || std::strncmp(*e, "TERM=", 5) != 0))
-      env.push_back(*e);
-  }
-  if (term != nullptr)
-    env.push_back(std::string("TERM=") + term);
-  if (noColor != nullptr)
-    env.push_back(std::string("NO_COLOR=") + noColor);
-  std::vector<char*> envp;
-  for (std::string& e : env)
-    envp.push_back(e.data());
-  envp.push_back(nullptr);
-  std::vector<std::string> argStrings = {binary};
-  argStrings.insert(argStrings.end(), args.begin(), args.end());
-  std::vector<char*> argv;
-  for (std::string& a : argStrings)
-    argv.push_back(a.data());
-  argv.push_back(nullptr);
-
-  int master = -1, slave = -1;
-  if (output == TO_TERMINAL && openpty(&master, &slave, nullptr, nullptr, nullptr) != 0)
-    return {};
-  const pid_t pid = fork();
-  if (pid == 0) {
-    int out = output == TO_TERMINAL       ? slave
-              : output == TO_FULL_DEVICE ? open("/dev/full", O_WRONLY)
-                                         : open(outPath.c_str(), O_WRONLY | O_CREAT, 0600);
-    if (!directory.empty() && chdir(directory.c_str()) != 0)
-      _exit(126);
-    int err = open(errPath.c_str(), O_WRONLY | O_CREAT, 0600);
-    dup2(out, STDOUT_FILENO);
-    dup2(err, STDERR_FILENO);
-    if (master >= 0)
-      close(master);
-    execve(argv[0], argv.data(), envp.data());
-    _exit(127);
-  }
-  Outcome result;
-  if (output == TO_TERMINAL) {
-    close(slave);
-    char buffer[4096];
-    for (;;) {
-      pollfd p = {master, POLLIN, 0};
-      if (poll(&p, 1, 10000) <= 0)
-        break;
-      const ssize_t n = read(master, buffer, sizeof buffer);
-      if (n <= 0)
-        break; // EIO once the program has ended and closed the terminal
-      result.out.append(buffer, static_cast<size_t>(n));
-    }
-    close(master);
-    // The terminal turns every line feed into CR LF.
-    std::string plain;
-    for (char c : result.out) {
-      if (c != '\r')
-        plain += c;
-    }
-    result.out = plain;
-  }
-  int status = 0;
-  waitpid(pid, &status, 0);
-  result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  if (output == TO_FILE)
-    result.out = readFile(outPath);
-  result.err = readFile(errPath);
-  return result;
-}
-
-std::vector<std::string> lines(const std::string& text) {
-  std::vector<std::string> out;
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t end = text.find('\n', start);
-    if (end == std::string::npos)
-      end = text.size();
-    out.push_back(text.substr(start, end - start));
-    start = end + 1;
-  }
-  return out;
-}
 
 std::string withoutEscapes(const std::string& text) {
   std::string out;
@@ -177,8 +66,8 @@ class Console : public ::testing::Test {
 protected:
   void SetUp() override {
     struct stat s;
-    if (stat(kBinary.c_str(), &s) != 0)
-      GTEST_SKIP() << "kinetrace is not built (" << kBinary << "): build the kinetrace target";
+    if (stat(kProgramPath.c_str(), &s) != 0)
+      GTEST_SKIP() << "kinetrace is not built (" << kProgramPath << "): build the kinetrace target";
   }
   std::string write(const std::string& name, const std::vector<uint8_t>& bytes) {
     return files_.write(name, bytes);
@@ -268,7 +157,9 @@ TEST_F(Console, VersionHelpAndOptions) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.args[0] + " " + (c.args.size() > 1 ? c.args[1] : ""));
-    Outcome r = runProgram(c.args, TO_FILE, nullptr, kBinary, nullptr, files_.path());
+    RunOptions inFiles;
+    inFiles.directory = files_.path();
+    Outcome r = runProgram(c.args, inFiles);
     EXPECT_EQ(r.status, c.status) << r.err;
     EXPECT_NE(r.out.find(c.out), std::string::npos) << r.out;
     EXPECT_NE(r.err.find(c.err), std::string::npos) << r.err;
@@ -441,7 +332,9 @@ TEST_F(Console, WriteErrorsFail) {
   const std::string file = write("dance.vmd", smallMotion());
   for (const char* mode : {"--print", "--json", "--summary"}) {
     SCOPED_TRACE(mode);
-    Outcome r = runProgram({mode, file, file}, TO_FULL_DEVICE);
+    RunOptions toFull;
+    toFull.output = TO_FULL_DEVICE;
+    Outcome r = runProgram({mode, file, file}, toFull);
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "kinetrace: cannot write output: No space left on device\n");
   }
@@ -481,7 +374,9 @@ TEST_F(Console, SummaryAndFailOn) {
   EXPECT_EQ(r.out, ok + "\tok\t1\t1\t0.0\n" + mild + "\tslightly-rough\t4\t2\t150.0\n" + both +
                        "\tmust-fix,check-readme\t2\t0\t0.0\n" + missing +
                        "\terror: cannot open: No such file or directory\t0\t0\t0.0\n");
-  Outcome terminal = runProgram({"--summary", ok}, TO_TERMINAL);
+  RunOptions toTerminal;
+  toTerminal.output = TO_TERMINAL;
+  Outcome terminal = runProgram({"--summary", ok}, toTerminal);
   EXPECT_EQ(lines(terminal.out).at(0), "path\tverdict\tbones\tmorphs\tarm-twist");
 
   struct Case {
@@ -532,7 +427,11 @@ TEST_F(Console, ColourChoice) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     const bool dumb = std::strcmp(c.what, "a dumb terminal") == 0;
-    Outcome r = runProgram(c.args, c.output, c.noColor, kBinary, dumb ? "dumb" : "xterm");
+    RunOptions options;
+    options.output = c.output;
+    options.noColor = c.noColor;
+    options.term = dumb ? "dumb" : "xterm";
+    Outcome r = runProgram(c.args, options);
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(withoutEscapes(r.out), plain.out);
     EXPECT_EQ(r.out.find('\x1b') != std::string::npos, c.coloured);
@@ -733,18 +632,14 @@ TEST_F(Console, JsonFileKeepsWhatShiftJisCannotHold) {
 TEST_F(Console, AliasFileBesideTheProgram) {
   // A copy of the program in a folder of its own, so that its alias.ini affects no one else.
   TempDir program;
-  const std::string copy = program.path() + "/kinetrace";
-  {
-    const std::string bytes = readFile(kBinary);
-    ASSERT_FALSE(bytes.empty());
-    program.write("kinetrace", std::vector<uint8_t>(bytes.begin(), bytes.end()));
-    ASSERT_EQ(chmod(copy.c_str(), 0755), 0);
-  }
+  RunOptions copy;
+  copy.program = copyProgramInto(program);
+  ASSERT_NE(copy.program, "");
   const std::string file = write("dance.vmd", smallMotion());
   program.write("alias.ini",
                 {'"',  0xE3, 0x82, 0xBB, 0xE3, 0x83, 0xB3, 0xE3, 0x82, 0xBF, 0xE3, 0x83,
                  0xBC, '"',  'F',  ' ',  'C',  'e',  'n',  't',  'e',  'r',  '\n'});
-  Outcome r = runProgram({"--print", file}, TO_FILE, nullptr, copy);
+  Outcome r = runProgram({"--print", file}, copy);
   EXPECT_EQ(r.status, 0);
   const std::vector<std::string> out = lines(r.out);
   ASSERT_GE(out.size(), 12u);

@@ -1,77 +1,27 @@
 // File names as the file system holds them, run through the built program: names that are
 // not UTF-8 (an archive unpacked without conversion, Latin-1), names with a double quote,
 // folders of such names. Each must be read, whatever its name shows as.
-#include <cstdio>
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
 
+#include "common/program_run.h"
 #include "common/vmd_builder.h"
 
+using test_program::kProgramPath;
+using test_program::lines;
+using test_program::Outcome;
+using test_program::runProgram;
 using testing_vmd::sjis;
 using testing_vmd::TempDir;
 using testing_vmd::VmdBuilder;
 
-namespace {
-
-const std::string kBinary = KT_BINARY_DIR "/bin/kinetrace";
-
-struct Outcome {
-  int status = -1;
-  std::vector<std::string> lines; // standard output
-  std::string err;
-};
-
-std::string slurp(const std::string& path) {
-  std::string text;
-  if (FILE* f = std::fopen(path.c_str(), "rb")) {
-    for (int c; (c = std::fgetc(f)) != EOF;)
-      text += static_cast<char>(c);
-    std::fclose(f);
-  }
-  return text;
-}
-
-Outcome runProgram(const TempDir& scratch, std::vector<std::string> args) {
-  args.insert(args.begin(), kBinary);
-  std::vector<char*> argv;
-  for (std::string& a : args)
-    argv.push_back(a.data());
-  argv.push_back(nullptr);
-  const std::string outPath = scratch.path("stdout"), errPath = scratch.path("stderr");
-  const pid_t pid = fork();
-  if (pid == 0) {
-    dup2(open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), STDOUT_FILENO);
-    dup2(open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), STDERR_FILENO);
-    execv(argv[0], argv.data());
-    _exit(127);
-  }
-  Outcome r;
-  int status = 0;
-  waitpid(pid, &status, 0);
-  r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  const std::string out = slurp(outPath);
-  for (size_t start = 0, end; start < out.size(); start = end + 1) {
-    end = out.find('\n', start);
-    r.lines.push_back(out.substr(start, end - start));
-    if (end == std::string::npos)
-      break;
-  }
-  r.err = slurp(errPath);
-  return r;
-}
-
-} // namespace
-
 TEST(FileNames, EveryNameTheFileSystemHoldsIsRead) {
   struct stat s;
-  if (stat(kBinary.c_str(), &s) != 0)
-    GTEST_SKIP() << "kinetrace is not built (" << kBinary << ")";
+  if (stat(kProgramPath.c_str(), &s) != 0)
+    GTEST_SKIP() << "kinetrace is not built (" << kProgramPath << ")";
   TempDir dir;
   ASSERT_TRUE(dir.ok());
   dir.folder("\x83\x82");    // モ in Shift-JIS bytes
@@ -100,12 +50,13 @@ TEST(FileNames, EveryNameTheFileSystemHoldsIsRead) {
   for (const Case& c : cases)
     args.push_back(dir.write(c.name, b.bytes));
   args.push_back(dir.path("モ.vmd"));
-  const Outcome r = runProgram(dir, args);
+  const Outcome r = runProgram(args);
+  const std::vector<std::string> objects = lines(r.out);
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.err, "");
-  ASSERT_EQ(r.lines.size(), std::size(cases) + 1) << r.err;
-  for (size_t i = 0; i < r.lines.size(); ++i) {
-    const nlohmann::json j = nlohmann::json::parse(r.lines[i], nullptr, false);
+  ASSERT_EQ(objects.size(), std::size(cases) + 1) << r.err;
+  for (size_t i = 0; i < objects.size(); ++i) {
+    const nlohmann::json j = nlohmann::json::parse(objects[i], nullptr, false);
     const bool last = i == std::size(cases);
     const char* name = last ? "モ.vmd" : cases[i].name;
     ASSERT_FALSE(j.is_discarded()) << name;

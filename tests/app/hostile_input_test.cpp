@@ -25,6 +25,8 @@
 #include "names/namelist.h"
 #include "text/encoding.h"
 
+using test_program::Outcome;
+using test_text::utf8Of;
 using testing_vmd::ansiPathOf;
 using testing_vmd::sjis;
 using testing_vmd::TempDir;
@@ -34,12 +36,6 @@ using Json = nlohmann::json;
 namespace {
 
 constexpr uid_t kNobody = 65534;
-
-struct Outcome {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
 
 std::string drain(int fd) {
   std::string text;
@@ -82,13 +78,6 @@ Outcome runConsoleInChild(std::vector<std::string> args, bool asNobody) {
   if (waitpid(child, &status, 0) == child)
     r.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
   return r;
-}
-
-std::string utf8Of(const char* sjisText) {
-  std::string out(std::strlen(sjisText) * 3 + 1, '\0');
-  strsjis2utf8(out.data(), sjisText);
-  out.resize(std::strlen(out.c_str()));
-  return out;
 }
 
 // The per-file check of one file, with the program's folder (where alias.ini is looked
@@ -236,15 +225,11 @@ TEST(HostileInput, MoreDistinctNamesThanTheListsHoldThroughTheReport) {
 
   // Every name that got an entry is counted and listed in the JSON report; the names the
   // full lists refused are not, and the console says how many.
-  testing::internal::CaptureStdout();
-  testing::internal::CaptureStderr();
-  const int status = runConsoleWith({"kinetrace", "--json", motion});
-  const std::string out = testing::internal::GetCapturedStdout();
-  const std::string err = testing::internal::GetCapturedStderr();
+  const Outcome r = runConsoleCaptured({"--json", motion});
   const char* refused = "7,764 names beyond the name lists' capacity were not counted";
-  EXPECT_EQ(status, 2);
-  EXPECT_EQ(err, "kinetrace: " + motion + ": " + refused + "\n");
-  const Json j = Json::parse(out);
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.err, "kinetrace: " + motion + ": " + refused + "\n");
+  const Json j = Json::parse(r.out);
   EXPECT_EQ(j["error"], refused);
   const Json& bones = j["bones"];
   const Json& morphs = j["morphs"];

@@ -14,6 +14,7 @@
 #include "text/encoding.h"
 #include "text/paths.h"
 
+using test_text::utf8Of;
 using testing_vmd::sjis;
 using testing_vmd::TempDir;
 using testing_vmd::VmdBuilder;
@@ -48,19 +49,13 @@ struct Script {
 };
 Script gScript;
 
-std::string utf8(const char* sjisText) {
-  std::string out(std::strlen(sjisText) * 3 + 1, '\0');
-  strsjis2utf8(out.data(), sjisText);
-  out.resize(std::strlen(out.c_str()));
-  return out;
-}
-
 int fakePrepare() {
   return 0;
 }
 
 int fakeRunViewer() {
-  gScript.turns.push_back({gFile.ansiPath, gFile.actualName, gFile.readResult, utf8(gResult.text)});
+  gScript.turns.push_back(
+      {gFile.ansiPath, gFile.actualName, gFile.readResult, utf8Of(gResult.text)});
   if (gScript.turns.size() == 1 && !gScript.drops.empty()) {
     for (const std::string& path : gScript.drops) {
       std::string ansi = testing_vmd::ansiPathOf(path);

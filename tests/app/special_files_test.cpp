@@ -2,49 +2,32 @@
 // as the font beside it, a folder as the font, and --render told to write over its motion.
 // A run past the deadline is killed, so a hang fails at once.
 #include <csignal>
-#include <cstdlib>
 #include <fcntl.h>
 #include <string>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "common/program_run.h"
 #include "common/vmd_builder.h"
 
+using test_files::readFile;
+using test_program::Outcome;
+using test_program::RunOptions;
+using test_program::runProgram;
 using testing_vmd::sjis;
 using testing_vmd::TempDir;
 using testing_vmd::VmdBuilder;
 
-namespace {
-
-std::string slurp(const std::string& path) {
-  std::string text;
-  if (FILE* f = std::fopen(path.c_str(), "rb")) {
-    for (int c; (c = std::fgetc(f)) != EOF;)
-      text += static_cast<char>(c);
-    std::fclose(f);
-  }
-  return text;
-}
-
-// The exit status of args[0] run with args, standard error to errPath; 137 when it had to be
-// killed at the deadline of a second.
-int runWithDeadline(const std::vector<std::string>& args, const std::string& errPath) {
-  std::string command = "timeout -s KILL 1";
-  for (const std::string& a : args)
-    command += " '" + a + "'";
-  const int status = std::system((command + " >/dev/null 2>'" + errPath + "'").c_str());
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-} // namespace
-
 TEST(SpecialFiles, NothingWaitsAndNothingIsWrittenOver) {
   TempDir dir;
-  const std::string program = dir.write("kinetrace", slurp(KT_BINARY_DIR "/bin/kinetrace"));
-  ASSERT_EQ(chmod(program.c_str(), 0755), 0);
+  RunOptions copy;
+  copy.program = test_program::copyProgramInto(dir);
+  copy.deadlineSeconds = 1;
+  ASSERT_NE(copy.program, "");
   VmdBuilder b;
   b.header(sjis("ミク")).count(1).bone(sjis("センター"), 0, 1.0f, 0, 0, {}).count(0).emptyTail();
   const std::string motion = dir.write("m.vmd", b.bytes);
@@ -78,17 +61,16 @@ TEST(SpecialFiles, NothingWaitsAndNothingIsWrittenOver) {
       const int fd = open(c.special.c_str(), O_WRONLY);
       _exit(fd >= 0 && write(fd, "hello", 5) == 5 ? 0 : 1);
     }
-    c.args.insert(c.args.begin(), program);
-    const int status = runWithDeadline(c.args, dir.path("err"));
+    const Outcome r = runProgram(c.args, copy);
     if (writer > 0) {
       kill(writer, SIGKILL);
       waitpid(writer, nullptr, 0);
     }
     if (!c.special.empty())
       std::remove(c.special.c_str());
-    EXPECT_EQ(status, c.status) << "137: still running after a second";
-    EXPECT_NE(slurp(dir.path("err")).find(c.err), std::string::npos) << slurp(dir.path("err"));
+    EXPECT_EQ(r.status, c.status) << "137: still running after a second";
+    EXPECT_NE(r.err.find(c.err), std::string::npos) << r.err;
   }
   const std::string bytes(b.bytes.begin(), b.bytes.end());
-  EXPECT_TRUE(slurp(motion) == bytes && slurp(bmpMotion) == bytes) << "a motion was changed";
+  EXPECT_TRUE(readFile(motion) == bytes && readFile(bmpMotion) == bytes) << "a motion was changed";
 }

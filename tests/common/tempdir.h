@@ -1,5 +1,6 @@
 // A temporary folder under /tmp for tests that need real files, removed with everything in
-// it when the object goes away, with helpers to write files into it.
+// it when the object goes away, with helpers to write files into it, name them in the
+// program's path forms, and read a whole file back.
 #pragma once
 
 #include <cstdint>
@@ -13,6 +14,30 @@
 #include <vector>
 
 namespace test_files {
+
+// The program's ANSI form of an ASCII path made by a test: every '/' a backslash.
+inline std::string ansiPathOf(const std::string& path) {
+  std::string out = path;
+  for (char& c : out) {
+    if (c == '/')
+      c = '\\';
+  }
+  return out;
+}
+
+// The whole content of the file at path, or "" when it cannot be opened.
+inline std::string readFile(const std::string& path) {
+  std::string text;
+  FILE* f = std::fopen(path.c_str(), "rb");
+  if (f == nullptr)
+    return text;
+  char buffer[4096];
+  size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0)
+    text.append(buffer, n);
+  std::fclose(f);
+  return text;
+}
 
 class TempDir {
 public:
@@ -33,6 +58,20 @@ public:
   const std::string& path() const { return dir_; }
   const std::string& dir() const { return dir_; }
   std::string path(const std::string& name) const { return dir_ + "/" + name; }
+  // The program's path forms of name in the folder (name's bytes or units as given),
+  // every '/' a backslash.
+  std::string ansi(const std::string& name) const { return ansiPathOf(path(name)); }
+  std::u16string wide(const std::u16string& name) const {
+    std::u16string s;
+    for (char c : dir_)
+      s += static_cast<char16_t>(static_cast<unsigned char>(c));
+    s += u'/' + name;
+    for (char16_t& c : s) {
+      if (c == u'/')
+        c = u'\\';
+    }
+    return s;
+  }
 
   // Writes bytes to name (UTF-8) in the folder and returns the file's UTF-8 path.
   std::string write(const std::string& name, const void* bytes, size_t count) const {

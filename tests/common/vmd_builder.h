@@ -11,16 +11,11 @@
 #include <vector>
 
 #include "common/tempdir.h"
-#include "text/encoding.h"
+#include "common/text_convert.h"
 
 namespace testing_vmd {
 
-// A Shift-JIS copy of a UTF-8 test text.
-inline std::string sjis(const char* utf8) {
-  char out[512];
-  utf8ToSjisBounded(out, sizeof out, utf8);
-  return out;
-}
+using test_text::sjis;
 
 struct Quaternion {
   float x = 0, y = 0, z = 0, w = 1;
@@ -105,15 +100,6 @@ public:
 };
 
 using TempDir = test_files::TempDir;
-
-// The program's ANSI form of a UTF-8 file path made by a test (backslash separators).
-inline std::string ansiPathOf(const std::string& utf8Path) {
-  std::string out = utf8Path;
-  for (char& c : out) {
-    if (c == '/')
-      c = '\\';
-  }
-  return out;
-}
+using test_files::ansiPathOf;
 
 } // namespace testing_vmd

@@ -9,7 +9,6 @@
 #include <cstring>
 #include <dirent.h>
 #include <fstream>
-#include <iterator>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -32,15 +31,9 @@ std::string ansiPath(const std::string& utf8Path) {
   return out;
 }
 
-std::u16string widePath(const std::string& utf8Path) {
-  char16_t out[4096];
-  utf8PathToWide(out, 4096, utf8Path.c_str());
-  return out;
-}
-
 std::vector<uint8_t> readFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+  const std::string content = test_files::readFile(path);
+  return std::vector<uint8_t>(content.begin(), content.end());
 }
 
 void writeFile(const std::string& path, const std::vector<uint8_t>& bytes) {

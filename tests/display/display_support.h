@@ -3,6 +3,7 @@
 #pragma once
 
 #include "common/tempdir.h"
+#include "common/text_convert.h"
 
 #include <cstdint>
 #include <string>
@@ -15,7 +16,7 @@ bool fileExists(const std::string& path);
 
 // The program's path forms of a UTF-8 path (ASCII paths only in these tests).
 std::string ansiPath(const std::string& utf8Path);
-std::u16string widePath(const std::string& utf8Path);
+using test_text::widePathOf;
 
 std::vector<uint8_t> readFile(const std::string& path);
 void writeFile(const std::string& path, const std::vector<uint8_t>& bytes);

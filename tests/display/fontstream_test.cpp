@@ -33,7 +33,7 @@ TEST(FontStream, OpenFailuresGiveFreeTypeCodesAndLeaveTheReaderClosed) {
     SCOPED_TRACE(c.name);
     FT_StreamRec stream;
     std::memset(&stream, 0xA5, sizeof stream);
-    std::u16string path = widePath(c.file);
+    std::u16string path = widePathOf(c.file);
     EXPECT_EQ(c.expected, rfstreamopen(c.nullStream ? nullptr : &stream, path.c_str()));
     EXPECT_EQ(0xFF, rfeof());
     if (!c.nullStream) {
@@ -47,7 +47,7 @@ TEST(FontStream, ReadsAtAnyOffsetAndSeeksWithCountZero) {
   TempFolder folder;
   const std::vector<uint8_t> bytes = patternBytes(1000);
   writeFile(folder.path("font.bin"), bytes);
-  std::u16string path = widePath(folder.path("font.bin"));
+  std::u16string path = widePathOf(folder.path("font.bin"));
   FT_StreamRec stream;
   std::memset(&stream, 0, sizeof stream);
   ASSERT_EQ(0, rfstreamopen(&stream, path.c_str()));
@@ -93,7 +93,7 @@ TEST(FontStream, ReadsAtAnyOffsetAndSeeksWithCountZero) {
 TEST(FontStream, AFailedSeekIsNotReportedAsDone) {
   TempFolder folder;
   writeFile(folder.path("font.bin"), patternBytes(100));
-  std::u16string path = widePath(folder.path("font.bin"));
+  std::u16string path = widePathOf(folder.path("font.bin"));
   FT_StreamRec stream;
   std::memset(&stream, 0, sizeof stream);
   ASSERT_EQ(0, rfstreamopen(&stream, path.c_str()));
@@ -108,7 +108,7 @@ TEST(FontStream, FreeTypeOpensAFaceThroughItAndClosesItWithTheFace) {
     GTEST_SKIP() << "no report font at " << reportFontPath() << " (set KINETRACE_FONT_SOURCE)";
   FT_Library library;
   ASSERT_EQ(0, FT_Init_FreeType(&library));
-  std::u16string path = widePath(reportFontPath());
+  std::u16string path = widePathOf(reportFontPath());
   FT_StreamRec stream;
   std::memset(&stream, 0, sizeof stream);
   ASSERT_EQ(0, rfstreamopen(&stream, path.c_str()));

@@ -62,7 +62,7 @@ TEST(GlyphLoad, FilesThatAreNoFontFailWithoutAFaceAndDrawingThenFails) {
     SCOPED_TRACE(file);
     EXPECT_EQ(GLYPH_LOAD_NO_FACE, glyphLoadFont(ansiPath(file).c_str(), 0, 16));
     EXPECT_EQ(0, glyphFontLoaded());
-    EXPECT_EQ(GLYPH_LOAD_NO_FACE, glyphLoadFontW(widePath(file).c_str(), 0, 16));
+    EXPECT_EQ(GLYPH_LOAD_NO_FACE, glyphLoadFontW(widePathOf(file).c_str(), 0, 16));
     EXPECT_EQ(0, glyphFontLoaded());
     EXPECT_EQ(0xFF, rfeof()); // the failed stream gave the byte reader back
     EXPECT_EQ(GLYPH_DRAW_FAILED, glyphDrawText(SLOT, "A", 1, -1, 0, -1));
@@ -73,7 +73,7 @@ TEST(GlyphLoad, FilesThatAreNoFontFailWithoutAFaceAndDrawingThenFails) {
 
 TEST_F(Glyph, TheFontOpenedByItsUtf16PathDrawsTheSameAsByItsAnsiPath) {
   Image byAnsi = draw("Kinetrace \x83\x41"); // ア
-  ASSERT_EQ(GLYPH_LOAD_OK, glyphLoadFontW(widePath(reportFontPath()).c_str(), 0, 16));
+  ASSERT_EQ(GLYPH_LOAD_OK, glyphLoadFontW(widePathOf(reportFontPath()).c_str(), 0, 16));
   EXPECT_EQ(0, rfeof()); // the face reads through the byte reader
   EXPECT_EQ(byAnsi, draw("Kinetrace \x83\x41"));
   glyphUnloadFont();

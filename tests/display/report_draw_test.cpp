@@ -1,24 +1,20 @@
 #include "display/report_draw.h"
 
 #include "analysis/report.h"
+#include "common/text_convert.h"
 #include "display/capture.h"
 #include "display/display_support.h"
 #include "display/glyph.h"
 #include "display/surface.h"
-#include "text/encoding.h"
 #include "text/files.h"
 
 #include <gtest/gtest.h>
 
+using test_text::sjis;
+
 namespace {
 
 constexpr int REFERENCE_SLOT = 7;
-
-std::string sjis(const char* utf8) {
-  char out[512];
-  utf8ToSjisBounded(out, sizeof out, utf8);
-  return out;
-}
 
 struct Line {
   std::string text; // Shift-JIS
@@ -202,7 +198,7 @@ TEST_F(ReportRender, ThePictureOfAFixedReportIsPinned) {
 TEST_F(ReportRender, TheFontIsFoundByEitherPathAndReleasedAfterwards) {
   const std::string byAnsi = folder.path("ansi.bmp");
   const std::string byWide = folder.path("wide.bmp");
-  std::u16string font = widePath(reportFontPath());
+  std::u16string font = widePathOf(reportFontPath());
   ASSERT_EQ(CAPTURE_OK,
             renderReportToBmp(ansiPath(byAnsi).c_str(), ansiPath(reportFontPath()).c_str(),
                               font.c_str(), "dance.vmd", u""));

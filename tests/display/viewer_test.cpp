@@ -26,7 +26,7 @@ protected:
     fakeInstall({0, 0, 1024, 300});
     fillReport(lineCount);
     dirAnsi = ansiPath(folder + "/");
-    dirWide = widePath(folder + "/");
+    dirWide = widePathOf(folder + "/");
     ASSERT_EQ(0, viewerPrepare(dirAnsi.c_str(), dirWide.c_str()));
   }
   static void fillReport(int lineCount) {

@@ -24,6 +24,7 @@
 #include "text/files.h"
 #include "text/pathconv.h"
 
+using test_text::widePathOf;
 using testing_vmd::ansiPathOf;
 using testing_vmd::expectedRead;
 using testing_vmd::ReadExpectation;
@@ -43,13 +44,6 @@ using testing_vmd::VmdBuilder;
 #endif
 
 namespace {
-
-std::u16string widePathOf(const std::string& utf8Path) {
-  char16_t wide[1024];
-  if (utf8PathToWide(wide, 1024, utf8Path.c_str()) != 0)
-    return u"";
-  return wide;
-}
 
 int64_t keysCounted(int list) {
   int64_t total = 0;
@@ -94,19 +88,6 @@ std::string mismatch(int result, const ReadExpectation& e) {
   if (e.boneCountRead && gMotion.boneKeyTotal != e.boneCount)
     out += " bone count";
   return out;
-}
-
-std::vector<uint8_t> readBytes(const std::string& path) {
-  std::vector<uint8_t> bytes;
-  FILE* f = std::fopen(path.c_str(), "rb");
-  if (f == nullptr)
-    return bytes;
-  uint8_t chunk[65536];
-  size_t n;
-  while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0)
-    bytes.insert(bytes.end(), chunk, chunk + n);
-  std::fclose(f);
-  return bytes;
 }
 
 std::vector<std::string> sampleMotions() {
@@ -236,7 +217,8 @@ TEST(MotionDamage, EveryPrefixOfEverySampleMotion) {
   const std::string path = dir.path() + "/prefix.vmd";
   for (const std::string& sample : samples) {
     SCOPED_TRACE(sample);
-    const std::vector<uint8_t> bytes = readBytes(sample);
+    const std::string content = test_files::readFile(sample);
+    const std::vector<uint8_t> bytes(content.begin(), content.end());
     ASSERT_FALSE(bytes.empty());
     ASSERT_EQ(expectedRead(bytes.data(), bytes.size()).result, 0) << "a sample reads whole";
     // One copy of the file, cut shorter and shorter in place.

@@ -16,6 +16,7 @@
 #include "names/namelist.h"
 #include "text/pathconv.h"
 
+using test_text::widePathOf;
 using testing_vmd::about;
 using testing_vmd::ansiPathOf;
 using testing_vmd::Quaternion;
@@ -86,13 +87,6 @@ Quaternion negated(const Quaternion& q) {
 
 double degreesToHalfSine(double degrees) {
   return std::sin(degrees * M_PI / 360.0);
-}
-
-std::u16string widePathOf(const std::string& utf8Path) {
-  char16_t wide[1024];
-  if (utf8PathToWide(wide, 1024, utf8Path.c_str()) != 0)
-    return u"";
-  return wide;
 }
 
 // ---- Fixture ----

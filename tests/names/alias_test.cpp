@@ -12,6 +12,7 @@
 #include "names/namelist.h"
 #include "text/encoding.h"
 
+using test_text::utf8Of;
 using testing_vmd::ansiPathOf;
 using testing_vmd::sjis;
 using testing_vmd::TempDir;
@@ -19,18 +20,6 @@ using testing_vmd::TempDir;
 namespace {
 
 enum Encoding { UTF8, SHIFT_JIS };
-
-std::string toSjis(const std::string& utf8) {
-  std::vector<char> out(utf8.size() + 1);
-  utf8ToSjisBounded(out.data(), out.size(), utf8.c_str());
-  return out.data();
-}
-
-std::string toUtf8(const std::string& sjisText) {
-  std::vector<char> out(sjisText.size() * 3 + 1);
-  sjisToUtf8Bounded(out.data(), out.size(), sjisText.c_str());
-  return out.data();
-}
 
 struct RuleCase {
   const char* file; // UTF-8 text of alias.ini
@@ -52,7 +41,7 @@ protected:
         nameListResetAll();
         ASSERT_EQ(load(c.file, encoding), 0);
         const std::string name = sjis(c.name);
-        EXPECT_EQ(toUtf8(c.morph ? morphRaw(name) : boneRaw(name)), c.shown);
+        EXPECT_EQ(utf8Of(c.morph ? morphRaw(name) : boneRaw(name)), c.shown);
       }
     }
   }
@@ -65,7 +54,7 @@ protected:
   }
   // The same text written in the given encoding.
   int load(const std::string& utf8Text, Encoding encoding) {
-    return loadBytes(encoding == UTF8 ? utf8Text : toSjis(utf8Text));
+    return loadBytes(encoding == UTF8 ? utf8Text : sjis(utf8Text));
   }
 
   // Display forms, Shift-JIS in and out.
@@ -80,8 +69,8 @@ protected:
     return out;
   }
   // Display forms as UTF-8, for names written as UTF-8 literals.
-  static std::string bone(const char* utf8) { return toUtf8(boneRaw(sjis(utf8))); }
-  static std::string morph(const char* utf8) { return toUtf8(morphRaw(sjis(utf8))); }
+  static std::string bone(const char* utf8) { return utf8Of(boneRaw(sjis(utf8))); }
+  static std::string morph(const char* utf8) { return utf8Of(morphRaw(sjis(utf8))); }
 
   TempDir dir_;
 };
@@ -246,8 +235,8 @@ TEST_F(Alias, ShiftJisOrUtf8IsDetected) {
     std::string shown; // Shift-JIS
     const char* what;
   } cases[] = {
-      {toSjis("ｽｶｰﾄ Skirt\n"), toSjis("ｽｶｰﾄ"), "Skirt", "half-width katakana in Shift-JIS"},
-      {"ｽｶｰﾄ Skirt\n", toSjis("ｽｶｰﾄ"), "Skirt", "half-width katakana in UTF-8"},
+      {sjis("ｽｶｰﾄ Skirt\n"), sjis("ｽｶｰﾄ"), "Skirt", "half-width katakana in Shift-JIS"},
+      {"ｽｶｰﾄ Skirt\n", sjis("ｽｶｰﾄ"), "Skirt", "half-width katakana in UTF-8"},
       // A pair with a second byte below 0x40, then a lead byte 0xE0-0xFC: Shift-JIS.
       {"\x81\x20 X\n\xE0\x40 Y\n", "\xE0\x40", "Y", "Shift-JIS despite an early error"},
       // The same error with no later byte 0xE0-0xFF: read as UTF-8, so no rule for 亜.

@@ -1,20 +1,17 @@
 #include "names/builtin_tables.h"
 
 #include <cstring>
+#include <string>
 
 #include <gtest/gtest.h>
 
+#include "common/text_convert.h"
 #include "names/namelist.h"
 #include "text/encoding.h"
 
-namespace {
+using test_text::sjis;
 
-// Shift-JIS form of a UTF-8 literal.
-struct Sjis {
-  char text[256];
-  explicit Sjis(const char* utf8) { strutf82sjis(text, utf8); }
-  operator const char*() const { return text; }
-};
+namespace {
 
 void resetAndRegister() {
   nameListResetAll();
@@ -56,7 +53,7 @@ TEST(BuiltinTables, EntryNumbersAndGroups) {
       {414, "猫耳右*", BONE_GROUP_IGNORED},     {470, "(ベル*", BONE_GROUP_IGNORED},
   };
   for (const auto& b : bones) {
-    EXPECT_STREQ(nameListText(LIST_BONE, b.entry), Sjis(b.name)) << "bone " << b.entry;
+    EXPECT_STREQ(nameListText(LIST_BONE, b.entry), sjis(b.name).c_str()) << "bone " << b.entry;
     EXPECT_EQ(nameListGroupOf(LIST_BONE, b.entry), b.group) << "bone " << b.entry;
   }
   EXPECT_EQ(nameListGroupOf(LIST_BONE, 471), 0);
@@ -71,7 +68,7 @@ TEST(BuiltinTables, EntryNumbersAndGroups) {
       {62, "クリ勃起", MORPH_GROUP_IGNORED},
   };
   for (const auto& m : morphs) {
-    EXPECT_STREQ(nameListText(LIST_MORPH, m.entry), Sjis(m.name)) << "morph " << m.entry;
+    EXPECT_STREQ(nameListText(LIST_MORPH, m.entry), sjis(m.name).c_str()) << "morph " << m.entry;
     EXPECT_EQ(nameListGroupOf(LIST_MORPH, m.entry), m.group) << "morph " << m.entry;
   }
 }
@@ -102,12 +99,12 @@ TEST(BuiltinTables, EveryNameConvertsWhole) {
 TEST(BuiltinTables, MainAndFingerBonesFindThemselves) {
   resetAndRegister();
   for (int e = 1; e <= 89; ++e) {
-    const Sjis name(builtinBoneNameUtf8(e));
-    EXPECT_EQ(nameListFindInGroups(LIST_BONE, name, 0), e) << builtinBoneNameUtf8(e);
+    const std::string name = sjis(builtinBoneNameUtf8(e));
+    EXPECT_EQ(nameListFindInGroups(LIST_BONE, name.c_str(), 0), e) << builtinBoneNameUtf8(e);
   }
   for (int e = 1; e <= BUILTIN_MORPH_COUNT; ++e) {
-    const Sjis name(builtinMorphNameUtf8(e));
-    EXPECT_EQ(nameListFindInGroups(LIST_MORPH, name, 0), e) << builtinMorphNameUtf8(e);
+    const std::string name = sjis(builtinMorphNameUtf8(e));
+    EXPECT_EQ(nameListFindInGroups(LIST_MORPH, name.c_str(), 0), e) << builtinMorphNameUtf8(e);
   }
 }
 
@@ -133,7 +130,7 @@ TEST(BuiltinTables, MotionNamesClassify) {
       {"ポニテ", 471, BONE_GROUP_OTHER},
   };
   for (const auto& b : bones) {
-    const int e = nameListFindOrAddLiteral(LIST_BONE, Sjis(b.name));
+    const int e = nameListFindOrAddLiteral(LIST_BONE, sjis(b.name).c_str());
     EXPECT_EQ(e, b.entry) << b.name;
     EXPECT_EQ(nameListGroupOf(LIST_BONE, e), b.group) << b.name;
   }
@@ -148,7 +145,7 @@ TEST(BuiltinTables, MotionNamesClassify) {
       {"あ", 1, MORPH_GROUP_EXPRESSION},
   };
   for (const auto& m : morphs) {
-    const int e = nameListFindOrAddLiteral(LIST_MORPH, Sjis(m.name));
+    const int e = nameListFindOrAddLiteral(LIST_MORPH, sjis(m.name).c_str());
     EXPECT_EQ(e, m.entry) << m.name;
     EXPECT_EQ(nameListGroupOf(LIST_MORPH, e), m.group) << m.name;
   }
@@ -157,9 +154,9 @@ TEST(BuiltinTables, MotionNamesClassify) {
 // A second run starts from the same entries, whatever the first run appended.
 TEST(BuiltinTables, RegistrationIsTheSameEveryRun) {
   resetAndRegister();
-  nameListFindOrAddLiteral(LIST_BONE, Sjis("ポニテ"));
-  nameListFindOrAddLiteral(LIST_MORPH, Sjis("ぷんぷん"));
-  nameListAppend(LIST_BONE_ALIAS, Sjis("左"));
+  nameListFindOrAddLiteral(LIST_BONE, sjis("ポニテ").c_str());
+  nameListFindOrAddLiteral(LIST_MORPH, sjis("ぷんぷん").c_str());
+  nameListAppend(LIST_BONE_ALIAS, sjis("左").c_str());
 
   registerBuiltinTables(); // without a reset
   expectMarks(LIST_BONE, {0, 61, 89, 470}, BUILTIN_BONE_COUNT);
@@ -168,6 +165,6 @@ TEST(BuiltinTables, RegistrationIsTheSameEveryRun) {
 
   resetAndRegister();
   expectMarks(LIST_BONE, {0, 61, 89, 470}, BUILTIN_BONE_COUNT);
-  EXPECT_EQ(nameListFindOrAddLiteral(LIST_BONE, Sjis("ポニテ")), 471);
-  EXPECT_STREQ(nameListText(LIST_BONE, 332), Sjis("左目*"));
+  EXPECT_EQ(nameListFindOrAddLiteral(LIST_BONE, sjis("ポニテ").c_str()), 471);
+  EXPECT_STREQ(nameListText(LIST_BONE, 332), sjis("左目*").c_str());
 }

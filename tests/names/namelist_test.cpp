@@ -6,16 +6,12 @@
 
 #include <gtest/gtest.h>
 
-#include "text/encoding.h"
+#include "common/text_convert.h"
+#include "names/builtin_tables.h"
+
+using test_text::sjis;
 
 namespace {
-
-// Shift-JIS form of a UTF-8 literal.
-struct Sjis {
-  char text[256];
-  explicit Sjis(const char* utf8) { strutf82sjis(text, utf8); }
-  operator const char*() const { return text; }
-};
 
 constexpr int kList = 5; // a list the program leaves empty
 
@@ -50,20 +46,20 @@ TEST(NameList, PatternMatching) {
     std::string name;
     bool matches;
   } cases[] = {
-      {Sjis("スカート*").text, Sjis("スカート1").text, true},
-      {Sjis("スカート*").text, Sjis("スカート前").text, true},
-      {Sjis("スカート*").text, Sjis("スカート").text, false}, // "*" needs one byte
+      {sjis("スカート*"), sjis("スカート1"), true},
+      {sjis("スカート*"), sjis("スカート前"), true},
+      {sjis("スカート*"), sjis("スカート"), false}, // "*" needs one byte
       {"*", "", false},
       {"*", "x", true},
       {"a*b", "axyz", true}, // the pattern ends at "*"
-      {Sjis("左？指３先").text, Sjis("左人指３先").text, true},
-      {Sjis("左？指３先").text, Sjis("左A指３先").text, false}, // "？" never takes a single byte
-      {Sjis("左？指３先").text, Sjis("左指３先").text, false},
-      {Sjis("左足？リボ*").text, Sjis("左足首リボン").text, true},
-      {Sjis("左HA*").text, Sjis("左HA1").text, true},
-      {Sjis("左HA*").text, Sjis("左ha1").text, false}, // case-sensitive
+      {sjis("左？指３先"), sjis("左人指３先"), true},
+      {sjis("左？指３先"), sjis("左A指３先"), false}, // "？" never takes a single byte
+      {sjis("左？指３先"), sjis("左指３先"), false},
+      {sjis("左足？リボ*"), sjis("左足首リボン"), true},
+      {sjis("左HA*"), sjis("左HA1"), true},
+      {sjis("左HA*"), sjis("左ha1"), false}, // case-sensitive
       {"a?c", "abc", true},
-      {"a?c", Sjis("aあc").text, true},
+      {"a?c", sjis("aあc"), true},
       {"a?c", "ac", false},
       {"a?c", "abbc", false},
       {"?", kHalfKana, true},
@@ -71,14 +67,14 @@ TEST(NameList, PatternMatching) {
       {kTrailA, kLoneLead, true}, // a lone lead byte counts as one character
       {kFullQ2, kLoneLead, false},
       {kQuestion, kQuestion, true}, // the name holds "？" as text
-      {kQuestion, Sjis("ア").text, true},
+      {kQuestion, sjis("ア"), true},
       {kQuestion, "A", false},
       {kQuestion, kTouten, false}, // first byte 0x81: only "？" itself
       {"a*", "a*", true},
       {"a?", "a?", true},
-      {Sjis("え").text, Sjis("えー").text, false},
-      {Sjis("えー").text, Sjis("え").text, false},
-      {Sjis("左腕").text, Sjis("左腕").text, true},
+      {sjis("え"), sjis("えー"), false},
+      {sjis("えー"), sjis("え"), false},
+      {sjis("左腕"), sjis("左腕"), true},
   };
   for (const Case& c : cases) {
     nameListResetAll();
@@ -91,45 +87,45 @@ TEST(NameList, PatternMatching) {
 
 TEST(NameList, LiteralEntriesMatchOnlyTheirOwnText) {
   nameListResetAll();
-  const int star = nameListAppendLiteral(kList, Sjis("左腕*"));
+  const int star = nameListAppendLiteral(kList, sjis("左腕*").c_str());
   const int question = nameListAppendLiteral(kList, "a?c");
-  EXPECT_EQ(nameListMatch(kList, Sjis("左腕*"), star), 0);
-  EXPECT_EQ(nameListMatch(kList, Sjis("左腕捩"), star), -1);
-  EXPECT_EQ(nameListMatch(kList, Sjis("左腕"), star), -1);
+  EXPECT_EQ(nameListMatch(kList, sjis("左腕*").c_str(), star), 0);
+  EXPECT_EQ(nameListMatch(kList, sjis("左腕捩").c_str(), star), -1);
+  EXPECT_EQ(nameListMatch(kList, sjis("左腕").c_str(), star), -1);
   EXPECT_EQ(nameListMatch(kList, "a?c", question), 0);
   EXPECT_EQ(nameListMatch(kList, "abc", question), -1);
 
   // A later motion name is not swallowed by the earlier one.
-  EXPECT_EQ(nameListFindOrAddLiteral(kList, Sjis("左腕捩")), 3);
-  EXPECT_EQ(nameListFindOrAddLiteral(kList, Sjis("左腕*")), star);
+  EXPECT_EQ(nameListFindOrAddLiteral(kList, sjis("左腕捩").c_str()), 3);
+  EXPECT_EQ(nameListFindOrAddLiteral(kList, sjis("左腕*").c_str()), star);
   EXPECT_EQ(nameListCount(kList), 3);
 
   // Pattern entries keep their wildcards beside literal ones.
-  const int pattern = nameListFindOrAdd(kList, Sjis("髪*"));
-  EXPECT_EQ(nameListFindOrAddLiteral(kList, Sjis("髪1")), pattern);
+  const int pattern = nameListFindOrAdd(kList, sjis("髪*").c_str());
+  EXPECT_EQ(nameListFindOrAddLiteral(kList, sjis("髪1").c_str()), pattern);
 }
 
 TEST(NameList, SearchRunsFromTheTopAndTheLastAddedWins) {
   nameListResetAll();
-  const int exact = nameListFindOrAdd(kList, Sjis("左目先"));
-  const int pattern = nameListFindOrAdd(kList, Sjis("左目*"));
+  const int exact = nameListFindOrAdd(kList, sjis("左目先").c_str());
+  const int pattern = nameListFindOrAdd(kList, sjis("左目*").c_str());
   ASSERT_EQ(exact, 1);
   ASSERT_EQ(pattern, 2);
-  EXPECT_EQ(nameListFindOrAdd(kList, Sjis("左目先")), pattern);
-  EXPECT_EQ(nameListFindUpTo(kList, Sjis("左目先"), exact), exact);
-  EXPECT_EQ(nameListFindUpTo(kList, Sjis("左目先"), 0), 0);
-  EXPECT_EQ(nameListFindUpTo(kList, Sjis("左目先"), -3), 0);
+  EXPECT_EQ(nameListFindOrAdd(kList, sjis("左目先").c_str()), pattern);
+  EXPECT_EQ(nameListFindUpTo(kList, sjis("左目先").c_str(), exact), exact);
+  EXPECT_EQ(nameListFindUpTo(kList, sjis("左目先").c_str(), 0), 0);
+  EXPECT_EQ(nameListFindUpTo(kList, sjis("左目先").c_str(), -3), 0);
 
   // Present: the same entry, no growth. New: count + 1.
-  EXPECT_EQ(nameListFindOrAdd(kList, Sjis("左目玉")), pattern);
+  EXPECT_EQ(nameListFindOrAdd(kList, sjis("左目玉").c_str()), pattern);
   EXPECT_EQ(nameListCount(kList), 2);
-  EXPECT_EQ(nameListFindOrAdd(kList, Sjis("右目")), 3);
-  EXPECT_EQ(nameListFindOrAdd(kList, Sjis("右目")), 3);
+  EXPECT_EQ(nameListFindOrAdd(kList, sjis("右目").c_str()), 3);
+  EXPECT_EQ(nameListFindOrAdd(kList, sjis("右目").c_str()), 3);
   EXPECT_EQ(nameListCount(kList), 3);
 
   // Append does not look up: the same text twice is two entries, the later one found.
-  EXPECT_EQ(nameListAppend(kList, Sjis("右目")), 4);
-  EXPECT_EQ(nameListFindUpTo(kList, Sjis("右目"), 99), 4);
+  EXPECT_EQ(nameListAppend(kList, sjis("右目").c_str()), 4);
+  EXPECT_EQ(nameListFindUpTo(kList, sjis("右目").c_str(), 99), 4);
 }
 
 TEST(NameList, GroupsFollowTheMarks) {
@@ -195,17 +191,17 @@ TEST(NameList, ResetEmptiesEveryListAndHidesOldTexts) {
 
 TEST(NameList, GetAndTextCheckTheRange) {
   nameListResetAll();
-  nameListAppend(kList, Sjis("左腕"));
+  nameListAppend(kList, sjis("左腕").c_str());
   char out[NAME_SLOT_SIZE] = "unchanged";
   EXPECT_EQ(nameListGet(kList, out, 1), 0);
-  EXPECT_STREQ(out, Sjis("左腕"));
-  EXPECT_STREQ(nameListText(kList, 1), Sjis("左腕"));
+  EXPECT_STREQ(out, sjis("左腕").c_str());
+  EXPECT_STREQ(nameListText(kList, 1), sjis("左腕").c_str());
   for (int entry : {0, -1, 2, NAME_LIST_CAPACITY + 1}) {
     std::strcpy(out, "unchanged");
     EXPECT_EQ(nameListGet(kList, out, entry), -1) << entry;
     EXPECT_STREQ(out, "unchanged");
     EXPECT_STREQ(nameListText(kList, entry), "");
-    EXPECT_EQ(nameListMatch(kList, Sjis("左腕"), entry), -1);
+    EXPECT_EQ(nameListMatch(kList, sjis("左腕").c_str(), entry), -1);
   }
 }
 
@@ -253,8 +249,8 @@ TEST(NameList, LongNamesAreCutOnACharacterBoundary) {
   std::string oddStart = "a";
   std::string evenStart;
   for (int i = 0; i < 35; ++i) {
-    oddStart += Sjis("ア").text;
-    evenStart += Sjis("ア").text;
+    oddStart += sjis("ア");
+    evenStart += sjis("ア");
   }
   struct {
     const std::string& name;
@@ -277,10 +273,71 @@ TEST(NameList, LongNamesAreCutOnACharacterBoundary) {
 
 TEST(NameList, ListsAreIndependent) {
   nameListResetAll();
-  nameListAppend(LIST_BONE, Sjis("髪*"));
+  nameListAppend(LIST_BONE, sjis("髪*").c_str());
   nameListMarkGroup(LIST_BONE);
-  EXPECT_EQ(nameListFindUpTo(LIST_MORPH, Sjis("髪1"), 1), 0);
-  EXPECT_EQ(nameListFindOrAdd(LIST_MORPH, Sjis("髪1")), 1);
+  EXPECT_EQ(nameListFindUpTo(LIST_MORPH, sjis("髪1").c_str(), 1), 0);
+  EXPECT_EQ(nameListFindOrAdd(LIST_MORPH, sjis("髪1").c_str()), 1);
   EXPECT_EQ(nameListCount(LIST_BONE), 1);
   EXPECT_EQ(gNameLists[LIST_MORPH].markCount, 1);
+}
+
+// The searches look only at the entries an index of leading bytes offers; whatever they
+// pass over must be an entry the matcher refuses.
+TEST(NameList, SearchesAgreeWithTheMatcherOnEveryPair) {
+  // Wildcards and "？" (0x81 0x48) at the first and second byte, double-byte names whose
+  // first or second byte equals a pattern's, "、" (0x81 0x41) beside "？", empty texts.
+  const std::string patterns[] = {
+      "*",        "?",         "\x81\x48",  "a*", "a?",    "a\x81\x48", "?b",
+      "*b",       "\x81\x48x", "ab",        "a",  "",      "\x8D\xB6*", "\x8D\xB6?",
+      "\x8D\x45", "\x81\x41",  "\x83\x41?", "??", "a\x81", "\x81",
+  };
+  const std::string names[] = {
+      "",          "a",         "ab",        "abc",      "b",
+      "xb",        "\x81\x48",  "\x81\x41",  "\x8D\xB6", "\x8D\xB6\x96\xDA",
+      "\x8D\x45",  "\x83\x41",  "\x83\x41x", "\x95\x5C", "\x95\x5Cx",
+      "a\x81\x48", "a\x95\x5C", "\x81\x48x", "\x81",     "a\x81",
+  };
+  for (int literal = 0; literal < 2; ++literal) {
+    for (const std::string& p : patterns) {
+      nameListResetAll();
+      const int e =
+          literal ? nameListAppendLiteral(kList, p.c_str()) : nameListAppend(kList, p.c_str());
+      ASSERT_EQ(e, 1);
+      for (const std::string& n : names) {
+        const bool matches = nameListMatch(kList, n.c_str(), e) == 0;
+        EXPECT_EQ(nameListFindUpTo(kList, n.c_str(), 1), matches ? 1 : 0)
+            << (literal ? "literal " : "pattern ") << testing::PrintToString(p) << " name "
+            << testing::PrintToString(n);
+        EXPECT_EQ(nameListFindInGroups(kList, n.c_str(), 0), matches ? 1 : 0);
+      }
+    }
+  }
+}
+
+TEST(NameList, IndexedSearchesFindWhatAWalkFromTheTopFinds) {
+  // The built-in bone table, then literal names up to a full list: names that a wildcard,
+  // an exact built-in entry, a literal entry or nothing takes, searched below several
+  // bounds, against a walk from the bound down with the matcher.
+  nameListResetAll();
+  registerBuiltinTables();
+  const int builtins = nameListCount(LIST_BONE);
+  for (int i = 0; nameListCount(LIST_BONE) < NAME_LIST_CAPACITY; ++i)
+    nameListAppendLiteral(LIST_BONE, ("lit" + std::to_string(i)).c_str());
+  const std::string names[] = {
+      sjis("左目先"), sjis("髪1"), sjis("センター"), sjis("スカート"), sjis("左人指３先"),
+      sjis("左足首リボン"), "lit0", "lit16000", "lit99999", "", "x", sjis("揺れ幅2"),
+  };
+  const int bounds[] = {NAME_LIST_CAPACITY, builtins + 5, builtins, 100, 1, 0};
+  const NameSearchCost before = nameListSearchCost();
+  for (const std::string& n : names) {
+    for (int last : bounds) {
+      int walk = 0;
+      for (int e = last; e >= 1 && walk == 0; --e)
+        walk = nameListMatch(LIST_BONE, n.c_str(), e) == 0 ? e : 0;
+      EXPECT_EQ(nameListFindUpTo(LIST_BONE, n.c_str(), last), walk)
+          << testing::PrintToString(n) << " up to " << last;
+    }
+  }
+  const NameSearchCost after = nameListSearchCost();
+  EXPECT_LT(after.entriesTried - before.entriesTried, 40 * (after.searches - before.searches));
 }

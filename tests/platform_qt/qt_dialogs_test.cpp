@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "common/tempdir.h"
+#include "common/text_convert.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -106,21 +107,6 @@ private:
   Listener() = default;
   int fd_ = -1;
   int port_ = 0;
-};
-
-// The dialog tests' temporary folder, with the program's path forms of a name in it.
-class ScratchDir : public test_files::TempDir {
-public:
-  std::u16string wide(const std::string& name) const {
-    char16_t out[1024];
-    utf8PathToWide(out, 1024, path(name).c_str());
-    return out;
-  }
-  std::string ansi(const std::string& name) const {
-    char out[1024];
-    utf8PathToAnsi(out, sizeof out, path(name).c_str());
-    return out;
-  }
 };
 
 template <class T>
@@ -256,7 +242,7 @@ TEST(QtDialogs, NoDisplayEndsTheProcessWithAMessage) {
 
 TEST(QtDialogs, OpenDialogShowsTheRecordAndAddsTheExtension) {
   startOffscreenApplication();
-  ScratchDir d;
+  test_files::TempDir d;
   ASSERT_FALSE(d.dir().empty());
   d.file("walk.vmd");
   d.file("Upper.VMD");
@@ -286,11 +272,11 @@ TEST(QtDialogs, OpenDialogShowsTheRecordAndAddsTheExtension) {
     return true;
   });
   char16_t out[260] = u"untouched";
-  std::u16string initial = d.wide("") + u"\\";
+  std::u16string initial = test_text::widePathOf(d.path("")) + u"\\";
   int result = openfiledlgW(out, FILE_KIND_MOTION, initial.c_str());
   ASSERT_TRUE(driver.finished());
   EXPECT_EQ(result, 0);
-  EXPECT_EQ(std::u16string(out), d.wide("walk.vmd"));
+  EXPECT_EQ(std::u16string(out), test_text::widePathOf(d.path("walk.vmd")));
   EXPECT_EQ(title, QStringLiteral("Open MMD Motion File"));
   EXPECT_EQ(directory, QString::fromStdString(d.dir()));
   EXPECT_EQ(suffix, QStringLiteral("vmd"));
@@ -302,7 +288,7 @@ TEST(QtDialogs, OpenDialogShowsTheRecordAndAddsTheExtension) {
 
 TEST(QtDialogs, OpenDialogAnsiFormAndCancel) {
   startOffscreenApplication();
-  ScratchDir d;
+  test_files::TempDir d;
   ASSERT_FALSE(d.dir().empty());
   d.file("\xE6\xAD\xA9\xE3\x81\x8F.vmd"); // 歩く.vmd
   d.file("other.bin");
@@ -319,10 +305,11 @@ TEST(QtDialogs, OpenDialogAnsiFormAndCancel) {
   });
   char out[260] = "untouched";
   // The initial file selects the motion filter: 歩く.vmd in Shift-JIS.
-  std::string initial = d.ansi("\xE6\xAD\xA9\xE3\x81\x8F.vmd");
-  EXPECT_EQ(openfiledlg(out, FILE_KIND_MOTION, initial.c_str()), 0);
+  char initial[1024];
+  utf8PathToAnsi(initial, sizeof initial, d.path("\xE6\xAD\xA9\xE3\x81\x8F.vmd").c_str());
+  EXPECT_EQ(openfiledlg(out, FILE_KIND_MOTION, initial), 0);
   ASSERT_TRUE(driver.finished());
-  EXPECT_EQ(std::string(out), initial);
+  EXPECT_EQ(std::string(out), std::string(initial));
   EXPECT_EQ(names.join(u',').toStdString(), "\xE6\xAD\xA9\xE3\x81\x8F.vmd");
 
   // All Files shows a name without a dot too, as "*.*" does on Windows.
@@ -335,7 +322,7 @@ TEST(QtDialogs, OpenDialogAnsiFormAndCancel) {
     return true;
   });
   std::strcpy(out, "untouched");
-  EXPECT_EQ(openfiledlg(out, FILE_KIND_ANY, initial.c_str()), -1);
+  EXPECT_EQ(openfiledlg(out, FILE_KIND_ANY, initial), -1);
   EXPECT_TRUE(canceller.finished());
   EXPECT_STREQ(out, "untouched");
   EXPECT_EQ(names.join(u',').toStdString(), "README,other.bin,\xE6\xAD\xA9\xE3\x81\x8F.vmd");

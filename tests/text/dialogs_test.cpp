@@ -6,16 +6,13 @@
 #include <utility>
 #include <vector>
 
+#include "common/text_convert.h"
+
+using test_text::u16;
+
 namespace {
 
 typedef std::vector<std::pair<std::string, std::string>> FilterList;
-
-std::u16string u16(const std::string& s) {
-  std::u16string out;
-  for (char c : s)
-    out += static_cast<char16_t>(static_cast<unsigned char>(c));
-  return out;
-}
 
 std::string narrow(const std::u16string& s) {
   std::string out;
@@ -43,6 +40,8 @@ FilterList parseFilter(const C* filter) {
   return list;
 }
 
+// The filter entries as the dialog lists them. A copy: the tables are private to
+// src/text/dialogs.cpp.
 const std::pair<std::string, std::string> kAll = {"All Files  (*.*)", "*.*"};
 const FilterList kScript = {
     {"Script Files  (*.txt;*.ini;*.tbk)", "*.TXT;*.INI;*.TBK"},

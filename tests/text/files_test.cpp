@@ -1,5 +1,6 @@
 #include "text/files.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <fcntl.h>
@@ -9,11 +10,13 @@
 #include <unistd.h>
 #include <vector>
 
+#include "common/tempdir.h"
+#include "common/text_convert.h"
 #include "platform/posix.h"
-#include "text/tempdir.h"
 
-using text_scratch::readAll;
-using text_scratch::TempDir;
+using test_files::readFile;
+using test_files::TempDir;
+using test_text::u16;
 
 namespace {
 
@@ -27,19 +30,34 @@ const char* modeName(OpenBy by) {
 }
 
 int openByteReader(OpenBy by, const TempDir& dir, const char* name) {
-  std::u16string wide(name, name + std::strlen(name));
-  return by == OpenBy::Ansi ? rfopen(dir.ansi(name).c_str()) : rfopenW(dir.wide(wide).c_str());
+  return by == OpenBy::Ansi ? rfopen(dir.ansi(name).c_str()) : rfopenW(dir.wide(u16(name)).c_str());
 }
 
 int openTextReader(OpenBy by, const TempDir& dir, const char* name) {
-  std::u16string wide(name, name + std::strlen(name));
-  return by == OpenBy::Ansi ? rf2open(dir.ansi(name).c_str()) : rf2openW(dir.wide(wide).c_str());
+  return by == OpenBy::Ansi ? rf2open(dir.ansi(name).c_str())
+                            : rf2openW(dir.wide(u16(name)).c_str());
 }
 
-std::string pattern(size_t size) {
+std::string pattern(size_t size, size_t step = 7, size_t period = 256) {
   std::string s(size, '\0');
   for (size_t i = 0; i < size; i++)
-    s[i] = static_cast<char>(i * 7 + i / 256);
+    s[i] = static_cast<char>(i * step + i / period);
+  return s;
+}
+
+// Where the reader stands: position, ended flag and the next byte (which is consumed).
+struct State {
+  int64_t position;
+  int ended;
+  int next;
+};
+
+State stateAfterGetc(OpenBy by, const TempDir& dir, int64_t start, int count) {
+  EXPECT_EQ(openByteReader(by, dir, "f.bin"), 0);
+  for (int64_t i = 0; i < start + count; ++i)
+    rfgetc();
+  State s{rftell(), rfeof(), 0};
+  s.next = rfgetc();
   return s;
 }
 
@@ -241,15 +259,14 @@ TEST(ByteReader, FailedOpensLeaveTheReaderClosed) {
   const char* names[] = {"missing.bin", "folder"};
   for (const char* name : names) {
     SCOPED_TRACE(name);
-    std::u16string wide(name, name + std::strlen(name));
     ASSERT_EQ(openByteReader(OpenBy::Wide, dir, "there.bin"), 0);
     EXPECT_EQ(rfgetc(), 'a'); // "bc" stay in the buffer
-    EXPECT_EQ(rftryopenW(dir.wide(wide).c_str()), -1);
+    EXPECT_EQ(rftryopenW(dir.wide(u16(name)).c_str()), -1);
     EXPECT_EQ(rfeof(), 0xFF) << "the failed open closed the file before";
     EXPECT_EQ(rfgetc(), -1) << "no byte of the file before";
     EXPECT_EQ(rftryopen(dir.ansi(name).c_str()), -1);
     EXPECT_EQ(rfopen(dir.ansi(name).c_str()), -1);
-    EXPECT_EQ(rfopenW(dir.wide(wide).c_str()), -1);
+    EXPECT_EQ(rfopenW(dir.wide(u16(name)).c_str()), -1);
     EXPECT_EQ(rfeof(), 0xFF);
   }
   EXPECT_EQ(rfopen(nullptr), -1);
@@ -300,6 +317,111 @@ TEST(ByteReader, OpensShiftJisAndUtf16NamesOfTheSameFile) {
   rfclose();
   // A '?' left by a lossy conversion names no file.
   EXPECT_EQ(rfopen(dir.ansi("?\xD3\xB0\xBC\xAE\xDD.vmd").c_str()), -1);
+}
+
+// ---- Byte reader: block operations ----
+// rfskip, rfgetbytes and the inline fast paths must leave the reader exactly where the same
+// number of rfgetc calls would, across buffer refills and at the end of the file.
+
+TEST(ByteReader, SkipAndBlockReadsEndWhereSingleBytesWould) {
+  TempDir dir;
+  ASSERT_TRUE(dir.ok());
+  const int size = 3 * FILE_BUFFER_SIZE + 100;
+  const std::string content = pattern(size, 13, 251);
+  dir.write("f.bin", content);
+  struct Case {
+    int64_t start; // bytes taken with rfgetc first
+    int count;     // then skipped or taken as a block
+  } cases[] = {
+      {0, 0},
+      {0, 64},
+      {FILE_BUFFER_SIZE - 10, 64},     // across a refill
+      {FILE_BUFFER_SIZE - 64, 64},     // up to the buffer's end exactly
+      {10, 2 * FILE_BUFFER_SIZE + 50}, // across several refills
+      {size - 30, 30},                 // up to the file's end exactly
+      {size - 30, 64},                 // beyond the end: the reader closes
+      {size, 5},                       // nothing left
+      {0, size + 1000},                //
+  };
+  for (OpenBy by : kBothModes) {
+    for (const Case& c : cases) {
+      SCOPED_TRACE(std::string(modeName(by)) + " start " + std::to_string(c.start) + " count " +
+                   std::to_string(c.count));
+      const State expected = stateAfterGetc(by, dir, c.start, c.count);
+      const int available =
+          static_cast<int>(std::max<int64_t>(0, std::min<int64_t>(c.count, size - c.start)));
+
+      ASSERT_EQ(openByteReader(by, dir, "f.bin"), 0);
+      for (int64_t i = 0; i < c.start; ++i)
+        rfgetc();
+      EXPECT_EQ(rfskip(c.count), available);
+      EXPECT_EQ(rftell(), expected.position);
+      EXPECT_EQ(rfeof(), expected.ended);
+      EXPECT_EQ(rfgetc(), expected.next);
+
+      ASSERT_EQ(openByteReader(by, dir, "f.bin"), 0);
+      for (int64_t i = 0; i < c.start; ++i)
+        rfgetc();
+      std::string block(static_cast<size_t>(c.count), 'x');
+      EXPECT_EQ(rfgetbytes(reinterpret_cast<unsigned char*>(block.data()), c.count), available);
+      std::string wanted = content.substr(static_cast<size_t>(std::min<int64_t>(c.start, size)),
+                                          static_cast<size_t>(available));
+      wanted.append(static_cast<size_t>(c.count - available), '\xFF'); // as rfgetc's -1
+      EXPECT_EQ(block, wanted);
+      EXPECT_EQ(rftell(), expected.position);
+      EXPECT_EQ(rfeof(), expected.ended);
+      EXPECT_EQ(rfgetc(), expected.next);
+    }
+  }
+  rfclose();
+}
+
+TEST(ByteReader, FourByteValuesAcrossARefillAndAtTheEnd) {
+  TempDir dir;
+  ASSERT_TRUE(dir.ok());
+  std::string content = pattern(FILE_BUFFER_SIZE + 3, 13, 251);
+  // Bytes 8190-8193 straddle the first refill; the file ends two bytes into the last value.
+  const char straddling[] = {'\x78', '\x56', '\x34', '\x12'};
+  content.replace(FILE_BUFFER_SIZE - 2, 4, straddling, 4);
+  content += "\xCD\xAB";
+  dir.write("f.bin", content);
+  for (OpenBy by : kBothModes) {
+    SCOPED_TRACE(modeName(by));
+    ASSERT_EQ(openByteReader(by, dir, "f.bin"), 0);
+    EXPECT_EQ(rfskip(FILE_BUFFER_SIZE - 2), FILE_BUFFER_SIZE - 2);
+    EXPECT_EQ(rfgetint32(), 0x12345678);
+    EXPECT_EQ(rfskip(1), 1);
+    EXPECT_EQ(rftell(), FILE_BUFFER_SIZE + 3);
+    EXPECT_EQ(static_cast<uint32_t>(rfgetint32()), 0xFFFFABCDu);
+    EXPECT_EQ(rfeof(), 0xFF);
+    EXPECT_EQ(rfskip(4), 0);
+    unsigned char sink[2] = {1, 2};
+    EXPECT_EQ(rfgetbytes(sink, 2), 0);
+    EXPECT_EQ(sink[0], 0xFF);
+    EXPECT_EQ(rftell(), FILE_BUFFER_SIZE + 5);
+  }
+}
+
+// Stream mode keeps its own read-ahead: a seek must drop it and land on the byte asked for.
+TEST(ByteReader, StreamSeeksDropTheReadAhead) {
+  TempDir dir;
+  ASSERT_TRUE(dir.ok());
+  const std::string content = pattern(2 * FILE_BUFFER_SIZE, 13, 251);
+  dir.write("f.bin", content);
+  ASSERT_EQ(openByteReader(OpenBy::Ansi, dir, "f.bin"), 0);
+  EXPECT_EQ(rfgetc(), static_cast<unsigned char>(content[0]));
+  EXPECT_EQ(rfseekfrom(FILE_BUFFER_SIZE + 7, 1), 0); // from the logical position 1
+  EXPECT_EQ(rftell(), FILE_BUFFER_SIZE + 8);
+  EXPECT_EQ(rfgetc(), static_cast<unsigned char>(content[FILE_BUFFER_SIZE + 8]));
+  EXPECT_EQ(rfseek(3), 0);
+  EXPECT_EQ(rfgetc(), static_cast<unsigned char>(content[3]));
+  char block[10];
+  EXPECT_EQ(rfread(block, 10), 10);
+  EXPECT_EQ(std::memcmp(block, content.data() + 4, 10), 0);
+  EXPECT_EQ(rfseekfrom(-1, 2), 0);
+  EXPECT_EQ(rfgetc(), static_cast<unsigned char>(content.back()));
+  EXPECT_EQ(rfgetc(), -1);
+  EXPECT_EQ(rfeof(), 0xFF);
 }
 
 // ---- Text reader ----
@@ -433,12 +555,11 @@ TEST(TextReader, ExistsTestsOpenAndCloseAgain) {
   const Case cases[] = {{"alias.ini", 0}, {"missing.ini", -1}, {"folder", -1}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    std::u16string wide(c.name, c.name + std::strlen(c.name));
     ASSERT_EQ(openTextReader(OpenBy::Wide, dir, "alias.ini"), 0);
     EXPECT_EQ(rf2exists(dir.ansi(c.name).c_str()), c.result);
     EXPECT_EQ(rf2peek(), -1) << "the text reader was closed";
     ASSERT_EQ(openTextReader(OpenBy::Ansi, dir, "alias.ini"), 0);
-    EXPECT_EQ(rf2existsW(dir.wide(wide).c_str()), c.result);
+    EXPECT_EQ(rf2existsW(dir.wide(u16(c.name)).c_str()), c.result);
     EXPECT_EQ(rf2peek(), -1);
   }
 }
@@ -465,7 +586,7 @@ TEST(ByteWriter, WritesLittleEndianAndCounts) {
     EXPECT_EQ(wfclosed(), 0xFF);
     EXPECT_EQ(wfputc('x'), -1);
     EXPECT_EQ(wfclose(), 0) << "closing again has no effect";
-    EXPECT_EQ(readAll(dir.path("cap.bmp")),
+    EXPECT_EQ(readFile(dir.path("cap.bmp")),
               std::string("BM\x36\x00\x00\x00\xFE\xFF\xFF\xFF\x34\x12", 12));
   }
 }
@@ -507,8 +628,8 @@ TEST(ByteWriter, OpeningAgainKeepsWhatWasWritten) {
   EXPECT_EQ(wftell(), 0);
   wfputc('2');
   EXPECT_EQ(wfclose(), 0);
-  EXPECT_EQ(readAll(dir.path("first.bin")), "1");
-  EXPECT_EQ(readAll(dir.path("second.bin")), "2");
+  EXPECT_EQ(readFile(dir.path("first.bin")), "1");
+  EXPECT_EQ(readFile(dir.path("second.bin")), "2");
 }
 
 // ---- Path test ----

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "common/tempdir.h"
+#include "common/text_convert.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -16,28 +17,11 @@
 #include "platform/posix.h"
 #include "text/pathconv.h"
 
+using test_files::ansiPathOf;
+using test_files::TempDir;
+using test_text::u16;
+
 namespace {
-
-// ASCII test text as UTF-16.
-std::u16string u16(const std::string& s) {
-  std::u16string out;
-  for (char c : s)
-    out += static_cast<char16_t>(static_cast<unsigned char>(c));
-  return out;
-}
-
-// The lookup tests' temporary folder, with the program's path forms of a name in it.
-class ScratchDir : public test_files::TempDir {
-public:
-  std::string ansi(const std::string& name) const { return backslashed(path(name)); }
-  std::u16string wide(const std::string& name) const { return u16(ansi(name)); }
-  static std::string backslashed(std::string s) {
-    for (char& c : s)
-      if (c == '/')
-        c = '\\';
-    return s;
-  }
-};
 
 std::vector<std::string> argsOf(const ArgTable& t) {
   std::vector<std::string> v;
@@ -256,7 +240,7 @@ TEST(Paths, GetfieldPicksSemicolonFields) {
 // ---- File lookup ----
 
 TEST(Paths, FindnameMatchesLikeWindows) {
-  ScratchDir d;
+  TempDir d;
   ASSERT_FALSE(d.dir().empty());
   d.file("walk.vmd");
   d.file("b.txt");
@@ -293,7 +277,7 @@ TEST(Paths, FindnameMatchesLikeWindows) {
     char16_t outW[260] = u"junk";
     EXPECT_EQ(findname(out, d.ansi(c.name).c_str()), c.result) << c.name;
     EXPECT_STREQ(out, c.found) << c.name;
-    EXPECT_EQ(findnameW(outW, d.wide(c.name).c_str()), c.result) << c.name;
+    EXPECT_EQ(findnameW(outW, d.wide(u16(c.name)).c_str()), c.result) << c.name;
     EXPECT_EQ(std::u16string(outW), u16(c.found)) << c.name;
   }
   // '?' is one character, not one byte; each form gets the name in its own encoding.
@@ -301,7 +285,7 @@ TEST(Paths, FindnameMatchesLikeWindows) {
   char16_t outW[260];
   EXPECT_EQ(findname(out, d.ansi("??.vmd").c_str()), 0);
   EXPECT_STREQ(out, "\x95\xE0\x82\xAD.vmd"); // 歩く.vmd in Shift-JIS
-  EXPECT_EQ(findnameW(outW, d.wide("??.vmd").c_str()), 0);
+  EXPECT_EQ(findnameW(outW, d.wide(u"??.vmd").c_str()), 0);
   EXPECT_EQ(std::u16string(outW), u"\u6B69\u304F.vmd");
   // The Shift-JIS path finds the same file.
   EXPECT_EQ(findname(out, (d.ansi("") + "\x95\xE0\x82\xAD.vmd").c_str()), 0);
@@ -314,11 +298,49 @@ TEST(Paths, FindnameMatchesLikeWindows) {
   EXPECT_EQ(findname(out, d.ansi("only/*.*").c_str()), -2); // ".", ".." as on Windows
 }
 
+// findname on a name without wildcards looks at that one entry instead of listing the
+// directory; its answers must stay those of the listing, also for the entry kinds that the
+// listing treats specially (links, directories, names no directory can hold).
+TEST(Paths, FindnameOfAnExactNameAnswersAsTheListingWould) {
+  TempDir d;
+  ASSERT_TRUE(d.ok());
+  d.write("walk.vmd", "x");
+  ASSERT_EQ(mkdir(d.path("sub").c_str(), 0700), 0);
+  ASSERT_EQ(symlink("nowhere.vmd", d.path("dangling.vmd").c_str()), 0);
+  ASSERT_EQ(symlink("sub", d.path("tosub").c_str()), 0);
+  ASSERT_EQ(symlink("walk.vmd", d.path("tofile.vmd").c_str()), 0);
+  struct Case {
+    std::string name;
+    int result;
+    const char* found;
+  } cases[] = {
+      {"walk.vmd", 0, "walk.vmd"},
+      {"dangling.vmd", 0, "dangling.vmd"}, // listed, though it leads nowhere
+      {"tofile.vmd", 0, "tofile.vmd"},     // the link's own name, as listed
+      {"tosub", -1, ""},                   // a directory through the link
+      {"sub", -1, ""},
+      {".", -1, ""},
+      {"..", -1, ""},
+      {"walk.vmd\\x", -1, ""},         // below a file
+      {std::string(300, 'n'), -1, ""}, // longer than any name a directory holds
+      {"walk.vm", -1, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name.substr(0, 20));
+    char out[260] = "junk";
+    char16_t outW[260] = u"junk";
+    EXPECT_EQ(findname(out, d.ansi(c.name).c_str()), c.result);
+    EXPECT_STREQ(out, c.found);
+    EXPECT_EQ(findnameW(outW, d.wide(u16(c.name)).c_str()), c.result);
+    EXPECT_EQ(std::u16string(outW), u16(c.found));
+  }
+}
+
 // Names that are not UTF-8 are found through both path forms, which are the forms
 // utf8PathToAnsi and utf8PathToWide give them: the ANSI form names a Shift-JIS name by
 // its own bytes, the UTF-16 form carries the bytes as escapes.
 TEST(Paths, FindnameReachesNamesThatAreNotUtf8) {
-  ScratchDir d;
+  TempDir d;
   ASSERT_FALSE(d.dir().empty());
   d.folder("\x83\x82");     // モ in Shift-JIS bytes
   d.folder("\xE6\xAD\xA9"); // 歩 in UTF-8
@@ -351,7 +373,7 @@ TEST(Paths, FindnameReachesNamesThatAreNotUtf8) {
 }
 
 TEST(Paths, FindnameAndCurrentDirectoryRelative) {
-  ScratchDir d;
+  TempDir d;
   ASSERT_FALSE(d.dir().empty());
   d.file("rel.vmd");
   char previous[4096];
@@ -373,9 +395,9 @@ TEST(Paths, FindnameAndCurrentDirectoryRelative) {
   EXPECT_EQ(foundW, 0);
   EXPECT_EQ(std::u16string(outW), u"rel.vmd");
   EXPECT_EQ(cwdResult, 0);
-  EXPECT_EQ(std::string(cwd), ScratchDir::backslashed(d.dir()));
+  EXPECT_EQ(std::string(cwd), ansiPathOf(d.dir()));
   EXPECT_EQ(cwdResultW, 0);
-  EXPECT_EQ(std::u16string(cwdW), u16(ScratchDir::backslashed(d.dir())));
+  EXPECT_EQ(std::u16string(cwdW), u16(ansiPathOf(d.dir())));
   EXPECT_EQ(tinyResult, -1);
   EXPECT_STREQ(tiny, "");
 }

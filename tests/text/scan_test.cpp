@@ -5,10 +5,12 @@
 #include <string>
 #include <sys/stat.h>
 
+#include "common/tempdir.h"
+#include "common/text_convert.h"
 #include "text/files.h"
-#include "text/tempdir.h"
 
-using text_scratch::TempDir;
+using test_files::TempDir;
+using test_text::u16;
 
 namespace {
 
@@ -95,11 +97,10 @@ TEST(Scan, UnopenableFilesGiveFF) {
   ASSERT_EQ(mkdir(dir.path("folder").c_str(), 0700), 0);
   for (const char* name : {"missing.ini", "folder"}) {
     SCOPED_TRACE(name);
-    std::u16string wide(name, name + std::char_traits<char>::length(name));
     EXPECT_EQ(chkifutf8(dir.ansi(name).c_str()), 0xFF);
-    EXPECT_EQ(chkifutf8W(dir.wide(wide).c_str()), 0xFF);
+    EXPECT_EQ(chkifutf8W(dir.wide(u16(name)).c_str()), 0xFF);
     EXPECT_EQ(chkifsjis(dir.ansi(name).c_str()), 0xFF);
-    EXPECT_EQ(chkifsjisW(dir.wide(wide).c_str()), 0xFF);
+    EXPECT_EQ(chkifsjisW(dir.wide(u16(name)).c_str()), 0xFF);
     EXPECT_EQ(static_cast<int8_t>(chkifsjis(dir.ansi(name).c_str())), -1);
   }
   // The flag picks the path; the other one is not looked at.
