@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 #include <sys/stat.h>
-#include <sys/wait.h>
 
 #include "app/backend.h"
+#include "common/program_run.h"
 #include "common/tempdir.h"
 #include "display/surface.h"
 
@@ -25,16 +25,6 @@ bool built(const std::string& path) {
 
 int recordingProcedure(WindowMessage*) {
   return 0;
-}
-
-std::string slurp(const std::string& path) {
-  std::string text;
-  if (FILE* f = std::fopen(path.c_str(), "rb")) {
-    for (int c; (c = std::fgetc(f)) != EOF;)
-      text += static_cast<char>(c);
-    std::fclose(f);
-  }
-  return text;
 }
 
 } // namespace
@@ -66,20 +56,16 @@ TEST(QtModule, AMissingOrDamagedModuleIsOneLineAndStatusOne) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     TempDir dir;
-    const std::string program = dir.path() + "/kinetrace";
-    dir.write("kinetrace", slurp(kBin + "/kinetrace"));
-    ASSERT_EQ(chmod(program.c_str(), 0755), 0);
+    test_program::RunOptions options;
+    options.program = test_program::copyProgramInto(dir);
+    ASSERT_NE(options.program, "");
     if (!c.module.empty())
       dir.write("kinetrace-qt.so", c.module);
-    const std::string err = dir.path() + "/err";
-    const std::string command = "'" + program + "' -ND2 nothing.vmd 2>'" + err + "'";
-    const int status = std::system(command.c_str());
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 1);
-    const std::string text = slurp(err);
-    EXPECT_EQ(text.rfind("kinetrace: cannot load the report window: ", 0), 0u) << text;
-    EXPECT_EQ(text.find('\n'), text.size() - 1) << "one line: " << text;
+    const test_program::Outcome r = test_program::runProgram({"-ND2", "nothing.vmd"}, options);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err.rfind("kinetrace: cannot load the report window: ", 0), 0u) << r.err;
+    EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << "one line: " << r.err;
     // The console modes never need the module.
-    EXPECT_EQ(WEXITSTATUS(std::system(("'" + program + "' --version >/dev/null").c_str())), 0);
+    EXPECT_EQ(test_program::runProgram({"--version"}, options).status, 0);
   }
 }
