@@ -14,6 +14,7 @@
 #include <QDropEvent>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QIcon>
 #include <QImage>
 #include <QKeyEvent>
 #include <QMimeData>
@@ -547,6 +548,23 @@ void qtCopyPageToWindow(const SurfacePage* page, int sourceX, int sourceY, int x
     gQt.window->copyPage(page, sourceX, sourceY, x, y, width, height);
 }
 
+// The application icon: the hicolor PNGs of the program's installation prefix
+// (<prefix>/lib/kinetrace/kinetrace -> <prefix>/share/icons), else the icon theme's.
+QIcon applicationIcon() {
+  const char id[] = "io.github.kinetrace.Kinetrace";
+  QIcon icon;
+  char exe[4096];
+  if (platformExecutablePath(exe, sizeof exe) == 0) {
+    const QString icons = QString::fromUtf8(exe).section('/', 0, -2) + "/../../share/icons/hicolor/";
+    for (int size : {16, 32, 48, 64, 128, 256}) {
+      const QString file = icons + QString("%1x%1/apps/%2.png").arg(size).arg(id);
+      if (QFile::exists(file))
+        icon.addFile(file, QSize(size, size));
+    }
+  }
+  return icon.isNull() ? QIcon::fromTheme(id) : icon;
+}
+
 void* qtCreateWindow(const char* title, int x, int y, int width, int height, int defaultPosition,
                      WindowProcedure procedure) {
   qtEnsureApplication();
@@ -555,6 +573,7 @@ void* qtCreateWindow(const char* title, int x, int y, int width, int height, int
   ReportWindow* window = new ReportWindow(procedure);
   gQt.window = window;
   window->setWindowTitle(fromSjis(title));
+  window->setWindowIcon(applicationIcon());
   window->send(WINDOW_MSG_CREATE);
   window->applyMaximumSize();
   window->resizeOurselves(width, height);
