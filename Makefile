@@ -5,18 +5,22 @@
 #   make asan    the test suite built with AddressSanitizer and UndefinedBehaviorSanitizer
 #   make fuzz    build the fuzz targets with clang and run each for FUZZ_SECONDS
 #   make console-only   build the program without Qt (console modes only), in build-console
+#   make package  the Debian package kinetrace_<version>_<arch>.deb, built in build-package
+#   make check-package  build, check, install and remove that package (tools/check_package.sh)
 BUILD ?= build
 ASAN_BUILD ?= build-asan
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
 FUZZ_SECONDS ?= 30
+PACKAGE_BUILD ?= build-package
 # A finding stops the test at once (no recovery), with a stack trace.
 SANITIZE = -fsanitize=address,undefined,float-cast-overflow -fno-sanitize-recover=all \
 	-fno-omit-frame-pointer -D_GLIBCXX_ASSERTIONS
 SANITIZE_ENV = ASAN_OPTIONS=detect_leaks=1:check_initialization_order=1:strict_string_checks=1 \
 	UBSAN_OPTIONS=print_stacktrace=1 LSAN_OPTIONS=suppressions=$(CURDIR)/tools/lsan.supp
 
-.PHONY: run check asan fuzz console-only build deps-build deps-test deps-fuzz clean
+.PHONY: run check asan fuzz console-only package check-package build deps-build deps-test \
+	deps-fuzz deps-package clean
 
 # The report window when a display answers; otherwise kinetrace says why (status 1) and
 # the report goes to the terminal instead.
@@ -47,6 +51,22 @@ console-only: deps-build
 	cmake --build build-console -j$(JOBS) --target kinetrace
 	build-console/bin/kinetrace --summary samples/sample.vmd
 
+# Debian's hardening flags (all of them); installed under /usr; the .deb lands at the top
+# of the tree.
+package: export DEB_BUILD_MAINT_OPTIONS = hardening=+all
+package: deps-package
+	cmake -S . -B $(PACKAGE_BUILD) -DKINETRACE_TESTS=OFF -DKINETRACE_WERROR=ON \
+		-DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=/usr \
+		"-DCMAKE_CXX_FLAGS=$$(dpkg-buildflags --get CXXFLAGS) $$(dpkg-buildflags --get CPPFLAGS)" \
+		"-DCMAKE_EXE_LINKER_FLAGS=$$(dpkg-buildflags --get LDFLAGS)" \
+		"-DCMAKE_MODULE_LINKER_FLAGS=$$(dpkg-buildflags --get LDFLAGS)" $(CMAKE_FLAGS)
+	cmake --build $(PACKAGE_BUILD) -j$(JOBS)
+	cd $(PACKAGE_BUILD) && cpack
+	cp $(PACKAGE_BUILD)/kinetrace_*.deb .
+
+check-package: package
+	tools/check_package.sh $(PACKAGE_BUILD)
+
 build: deps-build
 	cmake -S . -B $(BUILD) $(CMAKE_FLAGS)
 	cmake --build $(BUILD) -j$(JOBS)
@@ -60,5 +80,8 @@ deps-test:
 deps-fuzz:
 	@tools/deps.sh fuzz
 
+deps-package:
+	@tools/deps.sh package
+
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(PACKAGE_BUILD) kinetrace_*.deb

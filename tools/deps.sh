@@ -3,18 +3,21 @@
 #   tools/deps.sh build   what building and running Kinetrace needs
 #   tools/deps.sh test    the above plus the test framework
 #   tools/deps.sh fuzz    the above plus clang and its runtime (libFuzzer, sanitizers)
+#   tools/deps.sh package what building and checking the Debian package needs
 # As root it runs apt-get; otherwise it prints the exact apt-get line and fails.
 set -eu
 
 build_packages="cmake make g++ libfreetype-dev qt6-base-dev fonts-vlgothic nlohmann-json3-dev"
 test_packages="$build_packages libgtest-dev fonts-dejavu-core xvfb xdotool xclip"
 fuzz_packages="$test_packages clang libclang-rt-14-dev"
+package_packages="$build_packages dpkg-dev file lintian desktop-file-utils appstream man-db libglib2.0-bin"
 
 case "${1:-test}" in
   build) wanted=$build_packages ;;
   test) wanted=$test_packages ;;
   fuzz) wanted=$fuzz_packages ;;
-  *) echo "usage: $0 build|test|fuzz" >&2; exit 2 ;;
+  package) wanted=$package_packages ;;
+  *) echo "usage: $0 build|test|fuzz|package" >&2; exit 2 ;;
 esac
 [ -n "${KINETRACE_EXTRA_PACKAGES:-}" ] && wanted="$wanted $KINETRACE_EXTRA_PACKAGES"
 

@@ -15,20 +15,31 @@
 
 namespace {
 
-// Reads alias.ini beside the program; its mere presence switches the labels to English.
+// Reads alias.ini from the user's configuration folder when one is there, else the one
+// beside the program; either switches the labels to English.
 void loadAliasFile(FileState& f) {
-  char ansiPath[PATH_SIZE];
-  char16_t widePath[PATH_SIZE];
-  catpath(ansiPath, sizeof ansiPath, gStartup.programDir, "alias.ini");
-  catpathW(widePath, PATH_SIZE, gStartup.programDirW, "alias.ini");
-
+  const StartupState& s = gStartup;
+  const char* folders[] = {s.configDir, s.programDir};
+  const char16_t* foldersW[] = {s.configDirW, s.programDirW};
   f.aliasInUse = 0;
-  if (rf2exists(ansiPath) == 0) {
-    f.aliasInUse = 0xFF;
-    readAliasFile(ansiPath, u"", 0);
-  } else if (rf2existsW(widePath) == 0) {
-    f.aliasInUse = 0xFF;
-    readAliasFile("", widePath, 1);
+  for (int i = 0; i < 2; ++i) {
+    // A configuration folder that cannot be named is passed over, not taken for "".
+    if (i == 0 && (folders[i][0] == '\0' || foldersW[i][0] == 0))
+      continue;
+    char ansiPath[PATH_SIZE];
+    char16_t widePath[PATH_SIZE];
+    catpath(ansiPath, sizeof ansiPath, folders[i], "alias.ini");
+    catpathW(widePath, PATH_SIZE, foldersW[i], "alias.ini");
+    if (rf2exists(ansiPath) == 0) {
+      f.aliasInUse = 0xFF;
+      readAliasFile(ansiPath, u"", 0);
+      return;
+    }
+    if (rf2existsW(widePath) == 0) {
+      f.aliasInUse = 0xFF;
+      readAliasFile("", widePath, 1);
+      return;
+    }
   }
 }
 

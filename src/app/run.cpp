@@ -34,6 +34,7 @@ int windowPrepare() {
                stderr);
     std::exit(1);
   }
+  viewerSetCaptureFolder(gStartup.picturesDir, gStartup.picturesDirW);
   return viewerPrepare(gStartup.programDir, gStartup.programDirW);
 }
 

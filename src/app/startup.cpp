@@ -6,6 +6,7 @@
 #include "text/pathconv.h"
 #include "text/paths.h"
 #include "text/trace.h"
+#include "text/userdirs.h"
 
 namespace {
 
@@ -39,6 +40,18 @@ void settleProgramDirectory(StartupState& s) {
     } else {
       trace("start-up: no program directory (ANSI)\n");
     }
+  }
+}
+
+// The user's configuration and pictures folders; each is empty when it cannot be named.
+void settleUserFolders(StartupState& s) {
+  if (userConfigFolder(s.configDir, sizeof s.configDir, s.configDirW, PATH_SIZE) != 0) {
+    s.configDir[0] = '\0';
+    s.configDirW[0] = 0;
+  }
+  if (userPicturesFolder(s.picturesDir, sizeof s.picturesDir, s.picturesDirW, PATH_SIZE) != 0) {
+    s.picturesDir[0] = '\0';
+    s.picturesDirW[0] = 0;
   }
 }
 
@@ -108,6 +121,7 @@ void startupEnvironment() {
   }
   setMessagesRaw(s.uiJapanese != 0 && s.consoleSjis != 0);
   settleProgramDirectory(s);
+  settleUserFolders(s);
 }
 
 bool isOptionArgument(const char* arg) {

@@ -11,12 +11,15 @@
 #include "text/paths.h"
 #include "text/strings.h"
 #include "text/trace.h"
+#include "text/userdirs.h"
 
 ViewerState gViewer;
 
 namespace {
 
 const char kTitle[] = "Kinetrace "; // the program's name and one blank
+const char kNoteNoFolder[] = "Kinetrace - capture not saved: no writable folder";
+const char kNoteNotSaved[] = "Kinetrace - capture not saved";
 const char kFontName[] = "mplus-2m-regular.ttf";
 constexpr int SHUTDOWN_SETTLE_MS = 200;
 constexpr int PATH_UNITS = 260;
@@ -75,6 +78,9 @@ int wait() {
     if (code != 0)
       return code;
     displayPause(VIEWER_POLL_MS);
+    ViewerState& s = gViewer;
+    if (s.noteTicks > 0 && --s.noteTicks == 0)
+      windowSetTitle(kTitle);
   }
 }
 
@@ -136,7 +142,7 @@ void pass(const char* actualName, const char16_t* actualNameW) {
   }
   windowSetHeldCursor(CURSOR_HAND);
   windowSetCursor(CURSOR_ARROW);
-  windowSetTitle(kTitle);
+  windowSetTitle(s.noteTicks > 0 ? s.note : kTitle);
   windowDropTopmost();
   if (leftDown != 0) {
     s.pressHorizontal = v.horizontalPosition;
@@ -204,10 +210,16 @@ void viewerShutdown() {
   displayDispatchMessages();
 }
 
-int viewerCapture() {
-  const ViewerState& s = gViewer;
-  const char* dir = s.programDir != nullptr ? s.programDir : "";
-  const char16_t* dirW = s.programDirW != nullptr ? s.programDirW : u"";
+void viewerSetCaptureFolder(const char* dir, const char16_t* dirW) {
+  gViewer.captureDir = dir;
+  gViewer.captureDirW = dirW;
+}
+
+namespace {
+
+// Captures into the first free cap(N).bmp of the folder. Returns the capture's result, or
+// VIEWER_CAPTURES_TAKEN.
+int captureInto(const char* dir, const char16_t* dirW) {
   for (int n = 1; n <= VIEWER_CAPTURE_LIMIT; ++n) {
     char name[24];
     formatString(name, sizeof name, "cap(%d).bmp", n);
@@ -226,4 +238,27 @@ int viewerCapture() {
   }
   trace("viewer: cap(1) to cap(%d) exist; nothing captured\n", VIEWER_CAPTURE_LIMIT);
   return VIEWER_CAPTURES_TAKEN;
+}
+
+} // namespace
+
+int viewerCapture() {
+  ViewerState& s = gViewer;
+  int result = captureInto(s.programDir != nullptr ? s.programDir : "",
+                           s.programDirW != nullptr ? s.programDirW : u"");
+  // An installed program's folder takes no file: the user's capture folder does instead.
+  const bool fallback = s.captureDir != nullptr && s.captureDir[0] != '\0' &&
+                        s.captureDirW != nullptr && s.captureDirW[0] != 0;
+  if (result == CAPTURE_CREATE_FAILED && fallback) {
+    if (makefolder(s.captureDir, s.captureDirW) == 0)
+      result = captureInto(s.captureDir, s.captureDirW);
+    else
+      trace("viewer: the capture folder cannot be made\n");
+  }
+  if (result != CAPTURE_OK) {
+    s.note = result == CAPTURE_CREATE_FAILED ? kNoteNoFolder : kNoteNotSaved;
+    s.noteTicks = VIEWER_NOTE_POLLS;
+    windowSetTitle(s.note);
+  }
+  return result;
 }

@@ -12,7 +12,10 @@
 //   files dropped on the window             the run ends (VIEWER_DROPPED); the files are
 //                                           already in the argument lists
 //   S, s                                    the report is captured to cap(N).bmp beside the
-//                                           program, N the first free of 1..99
+//                                           program, N the first free of 1..99; when that
+//                                           folder takes no file, in the capture folder
+//                                           (viewerSetCaptureFolder); when neither does, the
+//                                           title says so for VIEWER_NOTE_POLLS polls
 //   space, Enter, R, C, arrows, a pan       a new pass (re-fit and re-front, no redraw)
 //   anything else                           ignored
 //
@@ -34,12 +37,19 @@ constexpr int VIEWER_CODE_DROPPED = 0x0999; // a file was dropped
 constexpr int VIEWER_POLL_MS = 50;
 constexpr int VIEWER_CAPTURE_LIMIT = 99;
 constexpr int VIEWER_CAPTURES_TAKEN = -20; // capture result: cap(1) to cap(99) all exist
+constexpr int VIEWER_NOTE_POLLS = 60;      // a note stays in the title this many polls (3 s)
 
 struct ViewerState {
   // Set by viewerPrepare.
   uint8_t fontMissing;         // no usable font: the report cannot be drawn
   const char* programDir;      // where the font and the captures live (Shift-JIS)
   const char16_t* programDirW; // the same in UTF-16
+  // Set by viewerSetCaptureFolder; null when there is none.
+  const char* captureDir;      // captures when programDir takes no file (Shift-JIS)
+  const char16_t* captureDirW; // the same in UTF-16
+  // Set by viewerCapture, counted down by the waits.
+  const char* note;  // the title while noteTicks > 0
+  int32_t noteTicks; // polls left before the title is the program's name again
   // Set by viewerRun for its run.
   uint8_t running;
   uint8_t drawn;           // the report has been drawn in this run
@@ -61,6 +71,11 @@ int viewerRun(const char* actualName, const char16_t* actualNameW);
 int viewerFontMissing();
 // Closes the window after the last file.
 void viewerShutdown();
-// Captures the window into the first free cap(N).bmp beside the program. Returns the
-// capture's result (CAPTURE_* of display/capture.h), or VIEWER_CAPTURES_TAKEN.
+// The folder for captures when the program's folder takes no file (both forms end in a
+// backslash and must stay valid); it is created when a capture needs it. Null or "" for
+// none.
+void viewerSetCaptureFolder(const char* dir, const char16_t* dirW);
+// Captures the window into the first free cap(N).bmp beside the program, else (no file can
+// be created there) in the capture folder. Returns the capture's result (CAPTURE_* of
+// display/capture.h), or VIEWER_CAPTURES_TAKEN; on a failure the title shows a note.
 int viewerCapture();

@@ -66,6 +66,9 @@ int platformEntryExists(const char* utf8Path);
 int platformListDirectory(const char* utf8Dir,
                           int (*visit)(const char* name, int isDirectory, void* context),
                           void* context);
+// mkdir(path, 0777), the umask applied. Returns 0 when the directory was made or a
+// directory is already there (links followed), -1 otherwise.
+int platformMakeDirectory(const char* utf8Path);
 // getcwd() into out (size bytes). Returns 0, or -1.
 int platformCurrentDirectory(char* out, size_t size);
 
@@ -79,6 +82,9 @@ int platformExecutablePath(char* out, size_t size);
 void* platformModuleSymbol(const char* utf8Path, const char* symbol, char* error,
                            size_t errorSize);
 void platformSleepMs(int milliseconds);
+// The value of an environment variable, or nullptr when it is unset or empty. The text
+// stays valid until the environment changes.
+const char* platformGetEnv(const char* name);
 // Discards typed input not yet read from standard input when it is a terminal
 // (tcflush); does nothing otherwise.
 void platformFlushConsoleInput();

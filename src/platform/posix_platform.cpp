@@ -135,6 +135,12 @@ int platformListDirectory(const char* utf8Dir,
   return 0;
 }
 
+int platformMakeDirectory(const char* utf8Path) {
+  if (::mkdir(utf8Path, 0777) == 0)
+    return 0;
+  return errno == EEXIST && platformIsDirectory(utf8Path) ? 0 : -1;
+}
+
 int platformCurrentDirectory(char* out, size_t size) {
   if (size == 0 || ::getcwd(out, size) == nullptr)
     return -1;
@@ -142,6 +148,11 @@ int platformCurrentDirectory(char* out, size_t size) {
 }
 
 // ---- Process ----
+
+const char* platformGetEnv(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr && value[0] != '\0' ? value : nullptr;
+}
 
 int platformExecutablePath(char* out, size_t size) {
   if (size == 0)

@@ -178,6 +178,8 @@ void qtEnsureApplication() {
   static char name[] = "kinetrace";
   static char* argv[] = {name, nullptr};
   new QApplication(argc, argv);
+  // Lets the desktop (Wayland above all) match the window to the desktop entry and icon.
+  QGuiApplication::setDesktopFileName("io.github.kinetrace.Kinetrace");
 }
 
 // ---- Text conversion ----

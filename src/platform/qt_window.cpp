@@ -14,6 +14,7 @@
 #include <QDropEvent>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QIcon>
 #include <QImage>
 #include <QKeyEvent>
 #include <QMimeData>
@@ -549,6 +550,23 @@ void qtCopyPageToWindow(const SurfacePage* page, int sourceX, int sourceY, int x
     gQt.window->copyPage(page, sourceX, sourceY, x, y, width, height);
 }
 
+// The application icon: the hicolor PNGs of the program's installation prefix
+// (<prefix>/lib/kinetrace/kinetrace -> <prefix>/share/icons), else the icon theme's.
+QIcon applicationIcon() {
+  const char id[] = "io.github.kinetrace.Kinetrace";
+  QIcon icon;
+  char exe[4096];
+  if (platformExecutablePath(exe, sizeof exe) == 0) {
+    const QString icons = QString::fromUtf8(exe).section('/', 0, -2) + "/../../share/icons/hicolor/";
+    for (int size : {16, 32, 48, 64, 128, 256}) {
+      const QString file = icons + QString("%1x%1/apps/%2.png").arg(size).arg(id);
+      if (QFile::exists(file))
+        icon.addFile(file, QSize(size, size));
+    }
+  }
+  return icon.isNull() ? QIcon::fromTheme(id) : icon;
+}
+
 void* qtCreateWindow(const char* title, int x, int y, int width, int height, int defaultPosition,
                      WindowProcedure procedure) {
   qtEnsureApplication();
@@ -558,6 +576,7 @@ void* qtCreateWindow(const char* title, int x, int y, int width, int height, int
   gQt.window = window;
   gQt.scrollPosition[0] = gQt.scrollPosition[1] = 0; // a new window starts at the top left
   window->setWindowTitle(fromSjis(title));
+  window->setWindowIcon(applicationIcon());
   window->send(WINDOW_MSG_CREATE);
   window->applyMaximumSize();
   window->resizeOurselves(width, height);
