@@ -4,6 +4,7 @@
 #include "display/viewer.h"
 
 #include "analysis/report.h"
+#include "common/text_convert.h"
 #include "display/window_support.h"
 #include "text/userdirs.h"
 
@@ -67,7 +68,7 @@ TEST(CaptureFolder, ThePicturesFolderTakesWhatTheProgramFolderCannot) {
     reportAppend("line");
     reportFinishLine();
     const std::string programAnsi = ansiPath(program.path() + "/");
-    const std::u16string programWide = widePath(program.path() + "/");
+    const std::u16string programWide = test_text::widePathOf(program.path() + "/");
     bool noteShown = false;
     std::string titleAfter;
     {
@@ -121,7 +122,7 @@ TEST(CaptureFolder, ThePicturesFolderFollowsXdgUserDirs) {
     char16_t dirW[260];
     ASSERT_EQ(0, userPicturesFolder(dir, sizeof dir, dirW, 260));
     EXPECT_EQ(ansiPath(c.expected + "/Kinetrace/"), dir);
-    EXPECT_EQ(widePath(c.expected + "/Kinetrace/"), dirW);
+    EXPECT_EQ(test_text::widePathOf(c.expected + "/Kinetrace/"), dirW);
   }
   unsetenv("XDG_PICTURES_DIR");
 }
