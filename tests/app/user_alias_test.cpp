@@ -6,6 +6,7 @@
 #include <string>
 #include <sys/stat.h>
 
+#include "common/program_run.h"
 #include "common/tempdir.h"
 #include "common/vmd_builder.h"
 
@@ -20,35 +21,13 @@ std::string aliasRule(const std::string& name) {
   return "\"\xE3\x82\xBB\xE3\x83\xB3\xE3\x82\xBF\xE3\x83\xBC\"F " + name + "\n";
 }
 
-// Standard output of a shell command.
-std::string output(const std::string& command) {
-  std::string text;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr)
-    return text;
-  char buffer[4096];
-  size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-    text.append(buffer, n);
-  pclose(pipe);
-  return text;
-}
-
 TEST(UserAlias, TheUsersFileComesBeforeTheOneBesideTheProgram) {
   // A copy of the program in a folder of its own, so that its alias.ini affects no one else.
   TempDir program, home, files;
-  {
-    FILE* in = std::fopen(KT_BINARY_DIR "/bin/kinetrace", "rb");
-    ASSERT_NE(in, nullptr);
-    std::string bytes;
-    char buffer[65536];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, in)) > 0)
-      bytes.append(buffer, n);
-    std::fclose(in);
-    program.write("kinetrace", bytes);
-    ASSERT_EQ(0, chmod(program.path("kinetrace").c_str(), 0755));
-  }
+  test_program::RunOptions options;
+  options.program = test_program::copyProgramInto(program);
+  ASSERT_NE(options.program, "");
+  options.directory = "/";
   VmdBuilder b;
   b.header(sjis("ミク")).count(1).bone(sjis("センター"), 0, 1.0f, 0, 0, {});
   b.count(0).emptyTail();
@@ -82,11 +61,11 @@ TEST(UserAlias, TheUsersFileComesBeforeTheOneBesideTheProgram) {
       home.write(std::string(c.userAliasIn) + "/alias.ini", aliasRule("UserCentre"));
     if (c.besideProgram)
       program.write("alias.ini", aliasRule("ProgramCentre"));
-    std::string env = "env -u XDG_CONFIG_HOME HOME='" + home.path() + "'";
+    options.environment = {"HOME=" + home.path(), "XDG_CONFIG_HOME"};
     if (c.configHome[0] != '\0')
-      env += " XDG_CONFIG_HOME='" + home.path(c.configHome) + "'";
-    const std::string out = output("cd / && " + env + " '" + program.path("kinetrace") +
-                                   "' --print --color=never '" + motion + "'");
+      options.environment[1] = "XDG_CONFIG_HOME=" + home.path(c.configHome);
+    const std::string out =
+        test_program::runProgram({"--print", "--color=never", motion}, options).out;
     EXPECT_NE(out.find(c.bonesLine), std::string::npos) << out;
     EXPECT_NE(out.find(std::string("  ") + c.centreName + "  (1 keys)"), std::string::npos)
         << out;

@@ -40,6 +40,7 @@ struct RunOptions {
   const char* term = nullptr;         // TERM's value; nullptr: as inherited
   std::string directory;              // working directory; "": the test's own
   int deadlineSeconds = 0;            // above 0: killed when still running after this long
+  std::vector<std::string> environment; // NAME=value to set, or NAME alone to remove
 };
 
 // The lines of text, without their line feeds (a final line feed ends the last line).
@@ -114,7 +115,21 @@ inline Outcome runProgram(const std::vector<std::string>& args, const RunOptions
   const std::string errPath = scratch.path("err" + std::to_string(serial));
 
   std::vector<std::string> env;
+  auto changed = [&options](const char* entry) {
+    for (const std::string& e : options.environment) {
+      const std::string name = e.substr(0, e.find('='));
+      if (std::strncmp(entry, name.c_str(), name.size()) == 0 && entry[name.size()] == '=')
+        return true;
+    }
+    return false;
+  };
+  for (const std::string& e : options.environment) {
+    if (e.find('=') != std::string::npos)
+      env.push_back(e);
+  }
   for (char** e = environ; *e != nullptr; ++e) {
+    if (changed(*e))
+      continue;
     if (std::strncmp(*e, "NO_COLOR=", 9) != 0 &&
         (options.term == nullptr || std::strncmp(*e, "TERM=", 5) != 0))
       env.push_back(*e);
