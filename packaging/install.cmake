@@ -125,7 +125,9 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${KINETRACE_HOMEPAGE})
 # Library dependencies come from dpkg-shlibdeps (the runtime packages of Qt 6 and
 # FreeType, never the -dev ones); the font and Qt's X11 and Wayland plugins are named.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-vlgothic, qt6-qpa-plugins")
+# FreeType is loaded at run time (display/freetype_calls.h), so no library of the program
+# names it for dpkg-shlibdeps.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-vlgothic, qt6-qpa-plugins, libfreetype6")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_PROJECT_CONFIG_FILE ${kt_packaging}/cpack_options.cmake)
 set(CPACK_STRIP_FILES ON)
