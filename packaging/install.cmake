@@ -97,6 +97,8 @@ foreach(size 16 32 48 64 128 256)
           DESTINATION share/icons/hicolor/${size}x${size}/apps RENAME ${KINETRACE_APP_ID}.png)
 endforeach()
 install(FILES ${kt_generated}/kinetrace.1.gz DESTINATION share/man/man1)
+install(FILES ${kt_packaging}/lintian-overrides DESTINATION share/lintian/overrides
+        RENAME kinetrace)
 install(FILES ${kt_packaging}/kinetrace.bash-completion DESTINATION share/bash-completion/completions
         RENAME kinetrace)
 install(FILES ${kt_generated}/copyright ${kt_generated}/changelog.gz

@@ -26,7 +26,7 @@ fail() {
 root=$tmp/root
 DESTDIR=$root cmake --install "$build" --prefix /usr >/dev/null
 usr=$root/usr
-for f in lib/kinetrace/kinetrace lib/kinetrace/mplus-2m-regular.ttf \
+for f in lib/kinetrace/kinetrace lib/kinetrace/kinetrace-qt.so lib/kinetrace/mplus-2m-regular.ttf \
   share/applications/$id.desktop share/mime/packages/$id.xml share/metainfo/$id.metainfo.xml \
   share/icons/hicolor/scalable/apps/$id.svg share/man/man1/kinetrace.1.gz \
   share/bash-completion/completions/kinetrace share/doc/kinetrace/copyright; do
@@ -38,6 +38,9 @@ for size in 16 32 48 64 128 256; do
   file "$f" | grep -q "PNG image data, $size x $size" || fail "$f is no $size px PNG"
 done
 [ "$(readlink "$usr/bin/kinetrace")" = ../lib/kinetrace/kinetrace ] || fail "bin/kinetrace is no relative link"
+# The console modes load nothing of Qt: only the module beside the program needs it.
+! readelf -d "$usr/lib/kinetrace/kinetrace" | grep NEEDED | grep -qi qt ||
+  fail "the program itself needs a Qt library"
 [ -x "$usr/bin/kinetrace" ] || fail "bin/kinetrace leads nowhere"
 desktop-file-validate "$usr/share/applications/$id.desktop" || fail "desktop entry"
 grep -qx 'Exec=kinetrace %F' "$usr/share/applications/$id.desktop" || fail "Exec line"
