@@ -46,8 +46,10 @@ public:
     const char* made = mkdtemp(pattern);
     dir_ = made != nullptr ? made : "";
   }
+  // Only the process that made the folder removes it: a death test's child that exits runs
+  // the destructors of the folders it inherited, which the parent still uses.
   ~TempDir() {
-    if (!dir_.empty())
+    if (!dir_.empty() && getpid() == owner_)
       nftw(dir_.c_str(), removeEntry, 16, FTW_DEPTH | FTW_PHYS);
   }
   TempDir(const TempDir&) = delete;
@@ -103,6 +105,7 @@ private:
     return 0;
   }
   std::string dir_;
+  pid_t owner_ = getpid();
 };
 
 } // namespace test_files
