@@ -205,39 +205,62 @@ float leFloat(const unsigned char* p) {
   return value;
 }
 
-// Slots a read may have written: only these need their start values again. The whole
-// tables count as written before the first read.
+// Slots a read may have written: only these need their start values again. Slots above
+// `ready` have never held a value: they are still zero, which every reader takes for an
+// entry without keys, and get their start values only when a read first gives them a key,
+// so a small motion touches a few pages of the tables instead of all of them.
 struct DirtyRange {
-  int32_t bones = BONE_STATS_CAPACITY - 1;
-  int32_t morphs = MORPH_STATS_CAPACITY - 1;
+  int32_t bones = 0;
+  int32_t morphs = 0;
+  int32_t bonesReady = 0;  // slots 0..bonesReady have held their start values
+  int32_t morphsReady = 0;
 };
 DirtyRange gDirty;
+
+void resetBone(BoneStats& b) {
+  b.keyCount = 0;
+  b.firstFrame = 999999;
+  b.lastFrame = -1;
+  b.moved = 0;
+  b.maxTranslation = 0.0f;
+  b.maxRotation = 0.0f;
+  b.twistPlusMax = 0.0f;
+  b.twistPlusFrame = -1;
+  b.twistMinusMax = 0.0f;
+  b.twistMinusFrame = -1;
+}
+
+void resetMorph(MorphStats& s) {
+  s.keyCount = 0;
+  s.firstFrame = 999999;
+  s.lastFrame = -1;
+  s.minWeight = 999.9f;
+  s.maxWeight = -999.9f;
+}
+
+// The slot of entry, with its start values before its first key.
+inline BoneStats& boneSlot(int32_t entry) {
+  DirtyRange& d = gDirty;
+  while (d.bonesReady < entry)
+    resetBone(gMotion.bones[++d.bonesReady]);
+  return gMotion.bones[entry];
+}
+
+inline MorphStats& morphSlot(int32_t entry) {
+  DirtyRange& d = gDirty;
+  while (d.morphsReady < entry)
+    resetMorph(gMotion.morphs[++d.morphsReady]);
+  return gMotion.morphs[entry];
+}
 
 // The statistics a read starts from.
 void resetSummary() {
   MotionSummary& m = gMotion;
   m.modelName[0] = '\0';
-  for (int32_t e = 0; e <= gDirty.bones; ++e) {
-    BoneStats& b = m.bones[e];
-    b.keyCount = 0;
-    b.firstFrame = 999999;
-    b.lastFrame = -1;
-    b.moved = 0;
-    b.maxTranslation = 0.0f;
-    b.maxRotation = 0.0f;
-    b.twistPlusMax = 0.0f;
-    b.twistPlusFrame = -1;
-    b.twistMinusMax = 0.0f;
-    b.twistMinusFrame = -1;
-  }
-  for (int32_t e = 0; e <= gDirty.morphs; ++e) {
-    MorphStats& s = m.morphs[e];
-    s.keyCount = 0;
-    s.firstFrame = 999999;
-    s.lastFrame = -1;
-    s.minWeight = 999.9f;
-    s.maxWeight = -999.9f;
-  }
+  for (int32_t e = 0; e <= gDirty.bones && e <= gDirty.bonesReady; ++e)
+    resetBone(m.bones[e]);
+  for (int32_t e = 0; e <= gDirty.morphs && e <= gDirty.morphsReady; ++e)
+    resetMorph(m.morphs[e]);
   m.boneKeyTotal = 0;
   m.morphKeyTotal = 0;
   m.cameraKeyTotal = 0;
@@ -389,7 +412,7 @@ BlockResult readBoneBlock() {
     int32_t entry = resolveName(LIST_BONE, name, &kind);
     if (entry < 1)
       continue;
-    updateBone(m.bones[entry], kind, frame, p, q);
+    updateBone(boneSlot(entry), kind, frame, p, q);
   }
   return READ_ON;
 }
@@ -447,7 +470,7 @@ BlockResult readMorphBlock() {
       uint8_t kind;
       const int32_t entry = resolveName(LIST_MORPH, batch[i].name, &kind);
       if (entry >= 1)
-        updateMorph(m.morphs[entry], batch[i].frame, batch[i].weight);
+        updateMorph(morphSlot(entry), batch[i].frame, batch[i].weight);
     }
   }
   return ended;

@@ -36,6 +36,9 @@
 #include "names/namelist.h"
 
 // Slot 0 of each table is never used; entries 1..16384 of the name lists have a slot each.
+// Every read starts each slot it may give a key from the start values noted below; a slot
+// that no read has used yet holds zeros, which (like the start values) means no keys: read
+// a slot's other members only when its keyCount is 1 or more.
 constexpr int BONE_STATS_CAPACITY = NAME_LIST_CAPACITY + 1;
 constexpr int MORPH_STATS_CAPACITY = NAME_LIST_CAPACITY + 1;
 constexpr int VMD_NAME_SIZE = 15;

@@ -421,42 +421,38 @@ TEST_F(MotionReader, EveryReadStartsFromTheStartValues) {
   ASSERT_EQ(gMotion.bones[9000].keyCount, 1);
   ASSERT_EQ(gMotion.morphs[5000].keyCount, 1);
 
-  // The next read, even one that fails at once, leaves nothing of the first behind.
+  // The next read, even one that fails at once, leaves nothing of the first behind; a slot
+  // no read has used holds no keys either.
   EXPECT_EQ(readMotionFileAnsi(ansiPathOf(dir_.path() + "/missing.vmd").c_str()), -1);
   EXPECT_STREQ(gMotion.modelName, "");
-  for (int e : {9000, BONE_STATS_CAPACITY - 1}) {
-    SCOPED_TRACE(e);
-    const BoneStats& s = gMotion.bones[e];
-    EXPECT_EQ(s.keyCount, 0);
-    EXPECT_EQ(s.firstFrame, 999999);
-    EXPECT_EQ(s.lastFrame, -1);
-    EXPECT_EQ(s.moved, 0);
-    EXPECT_EQ(s.maxTranslation, 0.0f);
-    EXPECT_EQ(s.maxRotation, 0.0f);
-    EXPECT_EQ(s.twistPlusMax, 0.0f);
-    EXPECT_EQ(s.twistPlusFrame, -1);
-    EXPECT_EQ(s.twistMinusMax, 0.0f);
-    EXPECT_EQ(s.twistMinusFrame, -1);
-  }
-  for (int e : {5000, MORPH_STATS_CAPACITY - 1}) {
-    SCOPED_TRACE(e);
-    const MorphStats& s = gMotion.morphs[e];
-    EXPECT_EQ(s.keyCount, 0);
-    EXPECT_EQ(s.firstFrame, 999999);
-    EXPECT_EQ(s.lastFrame, -1);
-    EXPECT_EQ(s.minWeight, 999.9f);
-    EXPECT_EQ(s.maxWeight, -999.9f);
-  }
-}
+  const BoneStats& bone = gMotion.bones[9000];
+  EXPECT_EQ(bone.keyCount, 0);
+  EXPECT_EQ(bone.firstFrame, 999999);
+  EXPECT_EQ(bone.lastFrame, -1);
+  EXPECT_EQ(bone.moved, 0);
+  EXPECT_EQ(bone.maxTranslation, 0.0f);
+  EXPECT_EQ(bone.maxRotation, 0.0f);
+  EXPECT_EQ(bone.twistPlusMax, 0.0f);
+  EXPECT_EQ(bone.twistPlusFrame, -1);
+  EXPECT_EQ(bone.twistMinusMax, 0.0f);
+  EXPECT_EQ(bone.twistMinusFrame, -1);
+  const MorphStats& morph = gMotion.morphs[5000];
+  EXPECT_EQ(morph.keyCount, 0);
+  EXPECT_EQ(morph.firstFrame, 999999);
+  EXPECT_EQ(morph.lastFrame, -1);
+  EXPECT_EQ(morph.minWeight, 999.9f);
+  EXPECT_EQ(morph.maxWeight, -999.9f);
+  EXPECT_EQ(gMotion.bones[BONE_STATS_CAPACITY - 1].keyCount, 0);
+  EXPECT_EQ(gMotion.morphs[MORPH_STATS_CAPACITY - 1].keyCount, 0);
 
-TEST_F(MotionReader, AFailedReadKeepsWhatWasCountedBeforeTheFailure) {
-  VmdBuilder b;
-  b.header().count(1).bone(sjis("センター"), 0, 1, 0, 0, {});
-  b.count(2).morph(sjis("あ"), 1, 1.0f);
-  b.field("x", 5); // the second morph is cut inside its name
-  EXPECT_EQ(read(b.bytes), 2);
-  EXPECT_EQ(bone("センター").keyCount, 1);
-  EXPECT_EQ(morph("あ").keyCount, 1);
+  // A slot first used by a later read starts from the start values, not from zeros.
+  VmdBuilder late;
+  late.header().count(0).count(1).morph(sjis("あ"), 7, 2.0f).emptyTail();
+  ASSERT_EQ(read(late.bytes), 0);
+  const int entry = nameListFindUpTo(LIST_MORPH, sjis("あ").c_str(), nameListCount(LIST_MORPH));
+  ASSERT_GE(entry, 1);
+  EXPECT_EQ(gMotion.morphs[entry].minWeight, 2.0f);
+  EXPECT_EQ(gMotion.morphs[entry].maxWeight, 2.0f);
 }
 
 // ---- Names ----
