@@ -5,7 +5,7 @@
 #include "analysis/thresholds.h"
 #include "motion/motion.h"
 #include "names/namelist.h"
-#include "names/special_bones.h"
+#include "names/bone_roles.h"
 
 Evaluation gEval;
 

@@ -10,7 +10,7 @@
 #include "motion/motion.h"
 #include "names/alias.h"
 #include "names/namelist.h"
-#include "names/special_bones.h"
+#include "names/bone_roles.h"
 #include "text/sjis_text.h"
 #include "text/strings.h"
 

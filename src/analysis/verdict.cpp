@@ -1,6 +1,6 @@
 #include "analysis/evaluate.h"
 #include "analysis/report.h"
-#include "names/special_bones.h"
+#include "names/bone_roles.h"
 #include "text/sjis_text.h"
 
 // The verdict: the categories of the evaluation in a fixed order, each with its reasons.

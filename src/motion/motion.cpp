@@ -6,7 +6,7 @@
 #include <iterator>
 
 #include "motion/rotation.h"
-#include "names/special_bones.h"
+#include "names/bone_roles.h"
 #include "text/encoding.h"
 #include "text/files.h"
 #include "text/trace.h"
@@ -19,7 +19,7 @@ MotionSummary gMotion;
 namespace {
 
 // ---- Special bones ----
-// A bone name's kind is its SpecialBone (names/special_bones.h), SPECIAL_BONE_NONE for
+// A bone name's kind is its SpecialBone (names/bone_roles.h), SPECIAL_BONE_NONE for
 // every other name and for morphs. Only the twist bones and the bones with an axis change
 // the twist statistics.
 

@@ -1,4 +1,4 @@
-#include "names/special_bones.h"
+#include "names/bone_roles.h"
 
 #include <cstring>
 #include <string>
