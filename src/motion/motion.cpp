@@ -35,28 +35,33 @@ static_assert(SPECIAL_BONE_NONE <= UINT8_MAX, "a kind fits a byte");
 // once per read and its answer kept here, refusals included. Names arrive NUL-padded to
 // 16 bytes (readNameField), so a name hashes and compares as two words.
 //
-// The table is sized for the worst case of names that get entries of their own, both
-// lists full (2 x 16,384), plus half as many again that resolve to a built-in entry or
-// are refused: NAME_CACHE_CAPACITY names at three quarters of its slots, so a probe always
-// meets an empty slot. A name that finds the table full is looked up in the list at each
-// of its keys; the list's index makes that cost independent of how many names the list
-// or the motion holds, and the answer stays the same.
+// The cache holds the worst case of names that get entries of their own, both lists full
+// (2 x 16,384), plus half as many again that resolve to a built-in entry or are refused:
+// NAME_CACHE_CAPACITY names. A name that finds it full is looked up in the list at each of
+// its keys; the list's index makes that cost independent of how many names the list or the
+// motion holds, and the answer stays the same.
+//
+// Names are kept in the order met, and found through an index of 4-byte slots (a tag of
+// the hash and the name's place) that grows with the names of the read, from 4,096 slots
+// to 65,536, never more than three quarters full: a small motion touches a few pages of the
+// cache, and a probe for a new name compares tags without visiting the names.
 
 constexpr uint32_t NAME_CACHE_SLOTS = 65536; // a power of two
+constexpr uint32_t NAME_CACHE_FIRST_SLOTS = 4096;
 static_assert(NAME_CACHE_CAPACITY <= NAME_CACHE_SLOTS / 4 * 3, "probes end at an empty slot");
+static_assert(NAME_CACHE_CAPACITY < 65536, "a place fits the low half of a slot");
 constexpr uint32_t HOT_SLOTS = 1024; // a power of two; 24 KB stay in the first-level cache
 constexpr int NAME_KEY_SIZE = VMD_NAME_SIZE + 1;
 
-struct NameCacheSlot {
+struct NameCacheEntry {
   char name[NAME_KEY_SIZE]; // NUL-padded
-  uint32_t generation;      // valid when equal to NameCache::generation
   int16_t entry;            // list entry, 0 when the list refused the name
   uint8_t list;
   uint8_t kind; // SpecialBone of a bone name, else SPECIAL_BONE_NONE
 };
 static_assert(NAME_LIST_CAPACITY <= INT16_MAX, "entries fit a slot");
 
-// The full table spreads a motion's few dozen names over 1.5 MB, a cache and TLB miss per
+// The full table spreads a motion's few dozen names over many lines, a cache miss per
 // key; a small direct-mapped copy in front of it keeps the names in use close together.
 struct HotSlot {
   char name[NAME_KEY_SIZE]; // NUL-padded
@@ -67,24 +72,23 @@ struct HotSlot {
 };
 
 struct NameCache {
-  NameCacheSlot slots[NAME_CACHE_SLOTS];
-  HotSlot hot[HOT_SLOTS];  // copies of recently found slots, by hash
-  uint32_t generation;     // advanced by every read, so old slots count as empty
-  int32_t names;           // slots taken in this read; set by resolveNameSlow
-  int32_t countAtStart[2]; // LIST_BONE / LIST_MORPH counts when the read began
+  NameCacheEntry names[NAME_CACHE_CAPACITY]; // the names of this read, in the order met
+  uint32_t index[NAME_CACHE_SLOTS]; // hash tag << 16 | place + 1; 0 empty; 0..mask in use
+  uint32_t mask;                    // slots in use - 1; set by nameCacheBeginRead, grown
+  HotSlot hot[HOT_SLOTS];           // copies of recently found names, by hash
+  int32_t count;                    // names kept in this read; set by resolveNameSlow
+  int32_t countAtStart[2];          // LIST_BONE / LIST_MORPH counts when the read began
 };
 NameCache gNameCache;
 
 void nameCacheBeginRead() {
-  gNameCache.generation++;
-  if (gNameCache.generation == 0) {
-    std::memset(gNameCache.slots, 0, sizeof gNameCache.slots);
-    gNameCache.generation = 1;
-  }
-  std::memset(gNameCache.hot, 0, sizeof gNameCache.hot);
-  gNameCache.names = 0;
-  gNameCache.countAtStart[0] = nameListCount(LIST_BONE);
-  gNameCache.countAtStart[1] = nameListCount(LIST_MORPH);
+  NameCache& c = gNameCache;
+  std::memset(c.index, 0, (static_cast<size_t>(c.mask) + 1) * sizeof c.index[0]);
+  c.mask = NAME_CACHE_FIRST_SLOTS - 1;
+  std::memset(c.hot, 0, sizeof c.hot);
+  c.count = 0;
+  c.countAtStart[0] = nameListCount(LIST_BONE);
+  c.countAtStart[1] = nameListCount(LIST_MORPH);
 }
 
 bool sameKey(const char* a, const char* b) {
@@ -103,24 +107,48 @@ uint32_t hashName(const char* name, int list) {
   return static_cast<uint32_t>(h >> 32);
 }
 
-// The entry of a raw motion name (NUL-padded) in list, found or made without the hot copy.
-int32_t resolveNameSlow(int list, const char* name, uint32_t h, uint8_t* kind) {
-  NameCache& cache = gNameCache;
-  uint32_t i = h & (NAME_CACHE_SLOTS - 1);
-  for (;; i = (i + 1) & (NAME_CACHE_SLOTS - 1)) {
-    const NameCacheSlot& slot = cache.slots[i];
-    if (slot.generation != cache.generation)
-      break;
-    if (slot.list == list && sameKey(slot.name, name)) {
-      *kind = slot.kind;
-      return slot.entry;
+// The index slot of name (hash h) in list: its own, or the empty one where it belongs.
+uint32_t findSlot(const char* name, int list, uint32_t h) {
+  const NameCache& c = gNameCache;
+  const uint32_t tag = h & 0xFFFF0000u;
+  for (uint32_t i = h & c.mask;; i = (i + 1) & c.mask) {
+    const uint32_t slot = c.index[i];
+    if (slot == 0)
+      return i;
+    if ((slot & 0xFFFF0000u) == tag) {
+      const NameCacheEntry& e = c.names[(slot & 0xFFFFu) - 1];
+      if (e.list == list && sameKey(e.name, name))
+        return i;
     }
   }
+}
+
+// Doubles the index and places every kept name again.
+void growIndex() {
+  NameCache& c = gNameCache;
+  c.mask = c.mask * 2 + 1;
+  std::memset(c.index, 0, (static_cast<size_t>(c.mask) + 1) * sizeof c.index[0]);
+  for (int32_t n = 0; n < c.count; ++n) {
+    const NameCacheEntry& e = c.names[n];
+    const uint32_t h = hashName(e.name, e.list);
+    c.index[findSlot(e.name, e.list, h)] = (h & 0xFFFF0000u) | static_cast<uint32_t>(n + 1);
+  }
+}
+
+// The entry of a raw motion name (NUL-padded) in list, found or made without the hot copy.
+int32_t resolveNameSlow(int list, const char* name, uint32_t h, uint8_t* kind) {
+  NameCache& c = gNameCache;
+  uint32_t i = findSlot(name, list, h);
+  if (c.index[i] != 0) {
+    const NameCacheEntry& e = c.names[(c.index[i] & 0xFFFFu) - 1];
+    *kind = e.kind;
+    return e.entry;
+  }
   int32_t entry;
-  if (cache.names < NAME_CACHE_CAPACITY) {
+  if (c.count < NAME_CACHE_CAPACITY) {
     // Every entry appended during this read is cached, so only the entries that existed
     // when the read began can match a name the cache does not know.
-    entry = nameListFindUpTo(list, name, cache.countAtStart[list == LIST_BONE ? 0 : 1]);
+    entry = nameListFindUpTo(list, name, c.countAtStart[list == LIST_BONE ? 0 : 1]);
     if (entry == 0)
       entry = nameListAppendLiteral(list, name);
   } else {
@@ -129,21 +157,24 @@ int32_t resolveNameSlow(int list, const char* name, uint32_t h, uint8_t* kind) {
   *kind = list == LIST_BONE ? boneKindOf(name) : static_cast<uint8_t>(SPECIAL_BONE_NONE);
   if (entry == 0)
     gMotion.namesRefused++;
-  if (cache.names >= NAME_CACHE_CAPACITY)
+  if (c.count >= NAME_CACHE_CAPACITY)
     return entry;
-  cache.names++;
-  NameCacheSlot& slot = cache.slots[i];
-  std::memcpy(slot.name, name, NAME_KEY_SIZE);
-  slot.generation = cache.generation;
-  slot.entry = static_cast<int16_t>(entry);
-  slot.list = static_cast<uint8_t>(list);
-  slot.kind = *kind;
+  if (static_cast<uint32_t>(c.count + 1) > (c.mask + 1) / 4 * 3) {
+    growIndex();
+    i = findSlot(name, list, h);
+  }
+  NameCacheEntry& e = c.names[c.count++];
+  std::memcpy(e.name, name, NAME_KEY_SIZE);
+  e.entry = static_cast<int16_t>(entry);
+  e.list = static_cast<uint8_t>(list);
+  e.kind = *kind;
+  c.index[i] = (h & 0xFFFF0000u) | static_cast<uint32_t>(c.count);
   return entry;
 }
 
-// Starts fetching the cache slot a name will be looked up in.
+// Starts fetching the index slot a name will be looked up in.
 inline void prefetchName(int list, const char* name) {
-  __builtin_prefetch(&gNameCache.slots[hashName(name, list) & (NAME_CACHE_SLOTS - 1)]);
+  __builtin_prefetch(&gNameCache.index[hashName(name, list) & gNameCache.mask]);
 }
 
 // The entry of a raw motion name (NUL-padded) in list; kind receives the bone kind.
