@@ -130,6 +130,8 @@ void chainEntry(const NameList& l, NameListIndex& x, int e) {
 // Empties the chains of entries 1..indexed: cheaper than clearing every head when a list
 // is emptied after a few entries, as it is before every read.
 void unchainAll(NameListIndex& x) {
+  if (x.indexed == 0)
+    return; // nothing chained: an unused list's index is not even touched
   for (int e = 1; e <= x.indexed; ++e)
     *x.head[e] = 0;
   x.indexed = 0;
@@ -229,9 +231,13 @@ void nameListEmpty(int list) {
   if (!validList(list))
     return;
   NameList& l = gNameLists[list];
-  l.count = 0;
-  l.markCount = 0;
-  l.marks[l.markCount++] = 0;
+  // A list that is already empty is left as it is: most of the sixteen are never used, and
+  // writing them would cost a fresh page each.
+  if (l.count != 0 || l.markCount != 1 || l.marks[0] != 0) {
+    l.count = 0;
+    l.markCount = 0;
+    l.marks[l.markCount++] = 0;
+  }
   unchainAll(gNameIndex[list]);
 }
 
