@@ -13,16 +13,20 @@
 
 ReportLines gReport;
 ResultText gResult;
+// Rows 0..gRowsWritten-1 may hold text since the last clear; the rows above still hold
+// the zeros of a clear (or of start-up), so a clear leaves their pages untouched.
+static int gRowsWritten;
 
 // ---- Line store ----
 
 void reportClear() {
   ReportLines& r = gReport;
-  for (int i = 0; i < REPORT_LINE_CAPACITY; ++i) {
+  for (int i = 0; i < gRowsWritten; ++i) {
     r.text[i][0] = '\0';
     r.length[i] = 0;
     r.colour[i] = 0;
   }
+  gRowsWritten = 0;
   r.lineCount = 0;
   r.maxLineLength = 0;
   r.openLength = 0;
@@ -34,6 +38,8 @@ void reportAppend(const char* sjisText) {
   ReportLines& r = gReport;
   if (r.lineCount >= REPORT_LINE_CAPACITY || r.openCut)
     return; // the store is full, or the row was cut: it keeps its start only
+  if (gRowsWritten <= r.lineCount)
+    gRowsWritten = r.lineCount + 1;
   size_t wanted = static_cast<size_t>(r.openLength) + std::strlen(sjisText);
   size_t stored = appendString(r.text[r.lineCount], REPORT_LINE_SIZE, sjisText);
   r.openLength = static_cast<int32_t>(stored);
@@ -44,6 +50,8 @@ void reportFinishLine() {
   ReportLines& r = gReport;
   if (r.lineCount >= REPORT_LINE_CAPACITY)
     return;
+  if (gRowsWritten <= r.lineCount)
+    gRowsWritten = r.lineCount + 1;
   r.length[r.lineCount] = static_cast<uint16_t>(r.openLength);
   if (r.openLength > r.maxLineLength)
     r.maxLineLength = r.openLength;

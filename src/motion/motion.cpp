@@ -42,12 +42,12 @@ static_assert(SPECIAL_BONE_NONE <= UINT8_MAX, "a kind fits a byte");
 // motion holds, and the answer stays the same.
 //
 // Names are kept in the order met, and found through an index of 4-byte slots (a tag of
-// the hash and the name's place) that grows with the names of the read, from 4,096 slots
+// the hash and the name's place) that grows with the names of the read, from 1,024 slots
 // to 65,536, never more than three quarters full: a small motion touches a few pages of the
 // cache, and a probe for a new name compares tags without visiting the names.
 
 constexpr uint32_t NAME_CACHE_SLOTS = 65536; // a power of two
-constexpr uint32_t NAME_CACHE_FIRST_SLOTS = 4096;
+constexpr uint32_t NAME_CACHE_FIRST_SLOTS = 1024; // one page
 static_assert(NAME_CACHE_CAPACITY <= NAME_CACHE_SLOTS / 4 * 3, "probes end at an empty slot");
 static_assert(NAME_CACHE_CAPACITY < 65536, "a place fits the low half of a slot");
 constexpr uint32_t HOT_SLOTS = 1024; // a power of two; 24 KB stay in the first-level cache
@@ -68,7 +68,7 @@ struct HotSlot {
   int32_t entry;
   uint8_t list;
   uint8_t kind;
-  uint8_t used; // cleared by nameCacheBeginRead
+  uint16_t read; // the read that filled the slot; a slot of an earlier read is empty
 };
 
 struct NameCache {
@@ -76,6 +76,7 @@ struct NameCache {
   uint32_t index[NAME_CACHE_SLOTS]; // hash tag << 16 | place + 1; 0 empty; 0..mask in use
   uint32_t mask;                    // slots in use - 1; set by nameCacheBeginRead, grown
   HotSlot hot[HOT_SLOTS];           // copies of recently found names, by hash
+  uint16_t read;                    // this read's number, never 0: see HotSlot::read
   int32_t count;                    // names kept in this read; set by resolveNameSlow
   int32_t countAtStart[2];          // LIST_BONE / LIST_MORPH counts when the read began
 };
@@ -85,7 +86,12 @@ void nameCacheBeginRead() {
   NameCache& c = gNameCache;
   std::memset(c.index, 0, (static_cast<size_t>(c.mask) + 1) * sizeof c.index[0]);
   c.mask = NAME_CACHE_FIRST_SLOTS - 1;
-  std::memset(c.hot, 0, sizeof c.hot);
+  // Numbering the reads empties the hot slots without writing them, so a small motion
+  // touches only the slots its names use; clearing them all is left for the wrap.
+  if (++c.read == 0) {
+    std::memset(c.hot, 0, sizeof c.hot);
+    c.read = 1;
+  }
   c.count = 0;
   c.countAtStart[0] = nameListCount(LIST_BONE);
   c.countAtStart[1] = nameListCount(LIST_MORPH);
@@ -182,7 +188,7 @@ inline void prefetchName(int list, const char* name) {
 int32_t resolveName(int list, const char* name, uint8_t* kind) {
   uint32_t h = hashName(name, list);
   HotSlot& hot = gNameCache.hot[h & (HOT_SLOTS - 1)];
-  if (hot.used && hot.list == list && sameKey(hot.name, name)) {
+  if (hot.read == gNameCache.read && hot.list == list && sameKey(hot.name, name)) {
     *kind = hot.kind;
     return hot.entry;
   }
@@ -191,7 +197,7 @@ int32_t resolveName(int list, const char* name, uint8_t* kind) {
   hot.entry = entry;
   hot.list = static_cast<uint8_t>(list);
   hot.kind = *kind;
-  hot.used = 1;
+  hot.read = gNameCache.read;
   return entry;
 }
 

@@ -662,6 +662,7 @@ struct RegisteredState {
   RegisteredList bones;  // LIST_BONE; set by keepRegistered()
   RegisteredList morphs; // LIST_MORPH; set by keepRegistered()
   bool kept;             // set once by keepRegistered(), never cleared: the tables are constant
+  int lookedUp;          // registrations that ran the lookups
 };
 RegisteredState gRegistered;
 
@@ -741,7 +742,10 @@ void registerBuiltinTables() {
       nameListCount(LIST_MORPH) != BUILTIN_MORPH_COUNT)
     trace("builtin tables registered %d bones and %d morphs\n", nameListCount(LIST_BONE),
           nameListCount(LIST_MORPH));
-  keepRegistered();
+  // A run of one motion registers once and would never use the copy, whose pages cost
+  // more than the copying: the second registration is the first one a copy saves.
+  if (++gRegistered.lookedUp >= 2)
+    keepRegistered();
 }
 
 const char* builtinBoneNameUtf8(int entry) {

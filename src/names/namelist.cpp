@@ -71,21 +71,63 @@ inline bool matchEntry(const NameList& l, const char* name, int entry) {
 // 1..indexed are chained, and a search chains the entries added since first.
 
 constexpr int EXACT_BUCKETS = NAME_LIST_CAPACITY; // a chain of about one entry when full
+// A list starts with this many exact buckets and doubles them as it grows past one entry a
+// bucket: the built-in lists fill one page of heads rather than eight.
+constexpr int EXACT_BUCKETS_FIRST = 1024;
 constexpr int PREFIX_BUCKETS = 1024;
 
+// Each entry's chain links sit together, so chaining or walking a few hundred entries
+// touches a page or two rather than one per array.
+struct IndexEntry {
+  uint32_t textHash; // whole-text hash of a chained exact entry
+  int16_t next;      // the next lower entry of the entry's chain
+  uint16_t chain;    // the entry's head: see headOf
+};
+
 struct NameListIndex {
-  int16_t exactHead[EXACT_BUCKETS];      // highest entry of each whole-text chain, 0 none
-  int16_t prefixHead[PREFIX_BUCKETS];    // highest entry of each leading-bytes chain
-  int16_t wildHead;                      // highest pattern that starts with a wildcard
-  int16_t next[NAME_LIST_CAPACITY + 1];  // the next lower entry of an entry's chain
-  int16_t* head[NAME_LIST_CAPACITY + 1]; // the head of an entry's chain, to clear it
-  uint32_t textHash[NAME_LIST_CAPACITY + 1]; // whole-text hash of chained exact entries
-  int32_t indexed; // entries 1..indexed are chained; cleared by reset, raised by searches
+  int16_t exactHead[EXACT_BUCKETS];   // highest entry of each whole-text chain, 0 none
+  int16_t prefixHead[PREFIX_BUCKETS]; // highest entry of each leading-bytes chain
+  int16_t wildHead;                   // highest pattern that starts with a wildcard
+  IndexEntry entry[NAME_LIST_CAPACITY + 1];
 };
 static_assert(NAME_LIST_CAPACITY <= INT16_MAX, "entry numbers fit the chains");
+constexpr unsigned PREFIX_CHAIN = EXACT_BUCKETS; // chain numbers: exact buckets first,
+constexpr unsigned WILD_CHAIN = PREFIX_CHAIN + PREFIX_BUCKETS; // then prefix, then wild
+static_assert(WILD_CHAIN <= UINT16_MAX, "chain numbers fit IndexEntry::chain");
 
 NameListIndex gNameIndex[NAME_LIST_COUNT];
+// Entries 1..gIndexed[list] are chained; cleared by reset, raised by searches. Kept apart
+// from the index so that emptying an unused list reads no page of it.
+int32_t gIndexed[NAME_LIST_COUNT];
+// Exact buckets in use by each list, a power of two; 0 stands for EXACT_BUCKETS_FIRST.
+int32_t gExactBuckets[NAME_LIST_COUNT];
+// Bit n: list n holds a state of its own. A list never used since start-up holds the
+// zeros it started with and is brought to the emptied state when first used, so the
+// lists a run never uses cost no page.
+uint32_t gListsInUse;
 NameSearchCost gSearchCost; // raised by every search, never cleared
+
+static_assert(NAME_LIST_COUNT <= 32, "one bit of gListsInUse per list");
+
+// The list, brought to the emptied state if this is its first use.
+NameList& listInUse(int list) {
+  NameList& l = gNameLists[list];
+  if ((gListsInUse & (1u << list)) == 0) {
+    gListsInUse |= 1u << list;
+    l.count = 0;
+    l.markCount = 1;
+    l.marks[0] = 0;
+  }
+  return l;
+}
+
+inline int16_t& headOf(NameListIndex& x, unsigned chain) {
+  if (chain < PREFIX_CHAIN)
+    return x.exactHead[chain];
+  if (chain < WILD_CHAIN)
+    return x.prefixHead[chain - PREFIX_CHAIN];
+  return x.wildHead;
+}
 
 inline bool isWildByte(unsigned char b) {
   return b == '*' || b == '?' || b == 0x81;
@@ -108,7 +150,11 @@ inline int prefixBucket(const char* text, int width) {
   return static_cast<int>((h ^ (h >> 15)) & (PREFIX_BUCKETS - 1));
 }
 
-void chainEntry(const NameList& l, NameListIndex& x, int e) {
+inline uint32_t exactMaskOf(int list) {
+  return static_cast<uint32_t>(gExactBuckets[list] != 0 ? gExactBuckets[list] : EXACT_BUCKETS_FIRST) - 1;
+}
+
+void chainEntry(const NameList& l, NameListIndex& x, int e, uint32_t exactMask) {
   const char* text = l.entries[e];
   int fixed = 0; // bytes before the first wildcard byte, or -1 when there is none
   while (text[fixed] != '\0' && !isWildByte(static_cast<unsigned char>(text[fixed])))
@@ -116,43 +162,57 @@ void chainEntry(const NameList& l, NameListIndex& x, int e) {
   if (l.literal[e] || text[fixed] == '\0') {
     size_t length;
     const uint32_t h = textHashOf(text, &length);
-    x.textHash[e] = h;
-    x.head[e] = &x.exactHead[h & (EXACT_BUCKETS - 1)];
+    x.entry[e].textHash = h;
+    x.entry[e].chain = static_cast<uint16_t>(h & exactMask);
   } else if (fixed > 0) {
-    x.head[e] = &x.prefixHead[prefixBucket(text, fixed >= 4 ? 4 : fixed >= 2 ? 2 : 1)];
+    x.entry[e].chain = static_cast<uint16_t>(
+        PREFIX_CHAIN + prefixBucket(text, fixed >= 4 ? 4 : fixed >= 2 ? 2 : 1));
   } else {
-    x.head[e] = &x.wildHead;
+    x.entry[e].chain = static_cast<uint16_t>(WILD_CHAIN);
   }
-  x.next[e] = *x.head[e];
-  *x.head[e] = static_cast<int16_t>(e);
+  int16_t& head = headOf(x, x.entry[e].chain);
+  x.entry[e].next = head;
+  head = static_cast<int16_t>(e);
 }
 
 // Empties the chains of entries 1..indexed: cheaper than clearing every head when a list
 // is emptied after a few entries, as it is before every read.
-void unchainAll(NameListIndex& x) {
-  if (x.indexed == 0)
+void unchainAll(int list) {
+  if (gIndexed[list] == 0)
     return; // nothing chained: an unused list's index is not even touched
-  for (int e = 1; e <= x.indexed; ++e)
-    *x.head[e] = 0;
-  x.indexed = 0;
+  NameListIndex& x = gNameIndex[list];
+  for (int e = 1; e <= gIndexed[list]; ++e)
+    headOf(x, x.entry[e].chain) = 0;
+  gIndexed[list] = 0;
+  gExactBuckets[list] = 0;
 }
 
 // Chains the entries added since the last search (all of them after a reset).
 void catchUp(int list) {
   const NameList& l = gNameLists[list];
   NameListIndex& x = gNameIndex[list];
-  if (x.indexed > l.count)
-    unchainAll(x); // the list was emptied without nameListEmpty
-  for (int e = x.indexed + 1; e <= l.count; ++e)
-    chainEntry(l, x, e);
-  x.indexed = l.count;
+  if (gIndexed[list] > l.count)
+    unchainAll(list); // the list was emptied without nameListEmpty
+  uint32_t mask = exactMaskOf(list);
+  if (static_cast<uint32_t>(l.count) > mask + 1 && mask + 1 < EXACT_BUCKETS) {
+    // Past one entry a bucket: chain everything again over more buckets.
+    uint32_t buckets = mask + 1;
+    while (buckets < static_cast<uint32_t>(l.count) && buckets < EXACT_BUCKETS)
+      buckets *= 2;
+    unchainAll(list);
+    gExactBuckets[list] = static_cast<int32_t>(buckets);
+    mask = buckets - 1;
+  }
+  for (int e = gIndexed[list] + 1; e <= l.count; ++e)
+    chainEntry(l, x, e, mask);
+  gIndexed[list] = l.count;
 }
 
 // The first entry of a chain from its head down that is at most last, above best and
 // matches; best when there is none.
 int bestOfChain(const NameList& l, const NameListIndex& x, int e, const char* name, int last,
                 int best) {
-  for (; e > best; e = x.next[e]) {
+  for (; e > best; e = x.entry[e].next) {
     if (e > last)
       continue;
     gSearchCost.entriesTried++;
@@ -163,7 +223,7 @@ int bestOfChain(const NameList& l, const NameListIndex& x, int e, const char* na
 }
 
 int findUpTo(int list, const char* name, int last) {
-  const NameList& l = gNameLists[list];
+  const NameList& l = gNameLists[list]; // an unused list has count 0: nothing to search
   if (last > l.count)
     last = l.count; // texts above count are stale leftovers of an earlier run
   gSearchCost.searches++;
@@ -174,11 +234,11 @@ int findUpTo(int list, const char* name, int last) {
   size_t length;
   const uint32_t h = textHashOf(name, &length);
   int best = 0;
-  for (int e = x.exactHead[h & (EXACT_BUCKETS - 1)]; e > best; e = x.next[e]) {
+  for (int e = x.exactHead[h & exactMaskOf(list)]; e > best; e = x.entry[e].next) {
     if (e > last)
       continue;
     gSearchCost.entriesTried++;
-    if (x.textHash[e] == h && std::strcmp(l.entries[e], name) == 0) {
+    if (x.entry[e].textHash == h && std::strcmp(l.entries[e], name) == 0) {
       best = e;
       break;
     }
@@ -194,7 +254,7 @@ int findUpTo(int list, const char* name, int last) {
 int append(int list, const char* name, uint8_t literal) {
   if (!validList(list))
     return 0;
-  NameList& l = gNameLists[list];
+  NameList& l = listInUse(list);
   if (l.count >= NAME_LIST_CAPACITY)
     return 0;
   const int e = ++l.count;
@@ -223,28 +283,30 @@ int findOrAdd(int list, const char* name, uint8_t literal) {
 } // namespace
 
 void nameListResetAll() {
-  for (int list = 0; list < NAME_LIST_COUNT; ++list)
-    nameListEmpty(list);
+  // A list never used reads as emptied already; most of the sixteen are never used, and
+  // emptying them would cost a fresh page each.
+  for (int list = 0; list < NAME_LIST_COUNT; ++list) {
+    if ((gListsInUse & (1u << list)) != 0)
+      nameListEmpty(list);
+  }
 }
 
 void nameListEmpty(int list) {
   if (!validList(list))
     return;
-  NameList& l = gNameLists[list];
-  // A list that is already empty is left as it is: most of the sixteen are never used, and
-  // writing them would cost a fresh page each.
+  NameList& l = listInUse(list); // its fields may be written directly from here on
   if (l.count != 0 || l.markCount != 1 || l.marks[0] != 0) {
     l.count = 0;
     l.markCount = 0;
     l.marks[l.markCount++] = 0;
   }
-  unchainAll(gNameIndex[list]);
+  unchainAll(list);
 }
 
 int nameListMarkGroup(int list) {
   if (!validList(list))
     return -1;
-  NameList& l = gNameLists[list];
+  NameList& l = listInUse(list);
   if (l.markCount >= NAME_MARK_CAPACITY)
     return -1;
   l.marks[l.markCount++] = l.count;
@@ -277,7 +339,7 @@ int nameListFindUpTo(int list, const char* name, int last) {
 int nameListFindInGroups(int list, const char* name, int g) {
   if (!validList(list))
     return -1;
-  const NameList& l = gNameLists[list];
+  const NameList& l = listInUse(list);
   if (g > l.markCount)
     return -1;
   if (g <= 0) {
@@ -292,7 +354,7 @@ int nameListFindInGroups(int list, const char* name, int g) {
 int nameListGroupOf(int list, int entry) {
   if (!validList(list))
     return 0;
-  const NameList& l = gNameLists[list];
+  const NameList& l = listInUse(list);
   if (entry <= 0 || entry > l.count)
     return 0;
   int n = l.markCount;

@@ -38,6 +38,9 @@ struct NameList {
   int32_t marks[NAME_MARK_CAPACITY];       // count at each mark; mark 0 made by reset
   int32_t markCount;                       // 1..15 after a reset
 };
+// A list that no function here has touched since start-up still holds its starting zeros
+// (markCount 0), which the functions read as emptied; its fields read as this header says
+// once any function has been called on it.
 extern NameList gNameLists[NAME_LIST_COUNT];
 
 // Empties all sixteen lists and makes mark 0 in each (markCount 1). Texts are not cleared.

@@ -75,6 +75,8 @@ static_assert(sizeof kCodePageSubstitutions / sizeof kCodePageSubstitutions[0] =
 
 // The code point a Shift-JIS code is written as in UTF-8, or 0 when it has no substitute.
 uint32_t substituteForSjis(uint32_t code) {
+  if (code < 0x815C || code > 0x879C)
+    return 0; // outside the exchanged codes: most text never scans the table
   for (const CodePageSubstitution& s : kCodePageSubstitutions) {
     if (s.sjis == code)
       return s.unicode;
@@ -86,6 +88,8 @@ uint32_t substituteForSjis(uint32_t code) {
 uint32_t sjisForSubstitute(uint32_t cp) {
   if (cp == 0x301C) // WAVE DASH is read as the code page's tilde too.
     return 0x8160;
+  if (cp < 0x2015 || (cp > 0x22A5 && cp < 0xFF0D))
+    return 0; // kana and kanji, the bulk of Japanese text, are never exchanged
   for (const CodePageSubstitution& s : kCodePageSubstitutions) {
     if (s.unicode == cp)
       return s.sjis;

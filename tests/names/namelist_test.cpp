@@ -341,3 +341,45 @@ TEST(NameList, IndexedSearchesFindWhatAWalkFromTheTopFinds) {
   const NameSearchCost after = nameListSearchCost();
   EXPECT_LT(after.entriesTried - before.entriesTried, 40 * (after.searches - before.searches));
 }
+
+TEST(NameList, AListNeverUsedBehavesAsEmptied) {
+  // The last list is used by no other test here, so in a process of its own it is still
+  // the zeros it started with; used or not, it must read as an emptied list.
+  const int list = NAME_LIST_COUNT - 1;
+  nameListResetAll();
+  EXPECT_EQ(nameListCount(list), 0);
+  EXPECT_EQ(nameListFindUpTo(list, "a", NAME_LIST_CAPACITY), 0);
+  EXPECT_EQ(nameListFindInGroups(list, "a", 1), 0) << "group 1 is open";
+  EXPECT_EQ(nameListFindInGroups(list, "a", 2), -1);
+  EXPECT_EQ(nameListGroupOf(list, 1), 0);
+  ASSERT_EQ(nameListMarkGroup(list), 0);
+  EXPECT_EQ(nameListAppend(list, "a"), 1);
+  EXPECT_EQ(nameListGroupOf(list, 1), 2);
+  EXPECT_EQ(gNameLists[list].markCount, 2);
+  EXPECT_EQ(gNameLists[list].marks[1], 0);
+}
+
+TEST(NameList, ExactSearchesStayShortAsAListGrowsOneNameAtATime) {
+  // Names met in a motion arrive one at a time, each searched before it is added; the
+  // index must keep finding every earlier one in about one compare, also after the list
+  // is emptied and filled again.
+  for (int count : {1024, 1025, 2049, 9000}) {
+    for (int round = 1; round <= 2; ++round) {
+      SCOPED_TRACE(testing::Message() << count << " names, round " << round);
+      nameListEmpty(kList);
+      char name[16];
+      for (int i = 1; i <= count; ++i) {
+        std::snprintf(name, sizeof name, "g%d", i);
+        ASSERT_EQ(nameListFindOrAddLiteral(kList, name), i);
+      }
+      const NameSearchCost before = nameListSearchCost();
+      for (int i = 1; i <= count; ++i) {
+        std::snprintf(name, sizeof name, "g%d", i);
+        ASSERT_EQ(nameListFindUpTo(kList, name, count), i);
+      }
+      EXPECT_EQ(nameListFindUpTo(kList, "g0", count), 0);
+      const NameSearchCost after = nameListSearchCost();
+      EXPECT_LT(after.entriesTried - before.entriesTried, 2 * (after.searches - before.searches));
+    }
+  }
+}
