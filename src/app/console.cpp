@@ -317,13 +317,55 @@ void printUnreadFile(const FileOutcome& o) {
 // values first: a motion can hold 16,000 of each, and building them cost more than reading
 // the motion. The bytes are those the dump writes (the same number and string writers).
 
+// The length of the well-formed UTF-8 sequence at p (the first n bytes of the text), or 0:
+// no overlong form, no surrogate, nothing above U+10FFFF, the rules the dump's decoder keeps.
+size_t utf8SequenceAt(const unsigned char* p, size_t n) {
+  const unsigned char b = p[0];
+  size_t length;
+  unsigned char low = 0x80, high = 0xBF; // the range of the second byte
+  if (b >= 0xC2 && b <= 0xDF) {
+    length = 2;
+  } else if (b >= 0xE0 && b <= 0xEF) {
+    length = 3;
+    if (b == 0xE0)
+      low = 0xA0;
+    else if (b == 0xED)
+      high = 0x9F;
+  } else if (b >= 0xF0 && b <= 0xF4) {
+    length = 4;
+    if (b == 0xF0)
+      low = 0x90;
+    else if (b == 0xF4)
+      high = 0x8F;
+  } else {
+    return 0;
+  }
+  if (n < length || p[1] < low || p[1] > high)
+    return 0;
+  for (size_t i = 2; i < length; ++i) {
+    if (p[i] < 0x80 || p[i] > 0xBF)
+      return 0;
+  }
+  return length;
+}
+
 void appendString(std::string& out, const std::string& text) {
-  // Printable ASCII without quote or backslash stands as it is; the dump escapes the rest.
-  for (char c : text) {
-    if (c < 0x20 || c > 0x7E || c == '"' || c == '\\') {
+  // Printable ASCII without quote or backslash and well-formed UTF-8 stand as they are
+  // (the dump writes them so, its ensure_ascii off); the dump escapes the rest.
+  const unsigned char* p = reinterpret_cast<const unsigned char*>(text.data());
+  const size_t n = text.size();
+  for (size_t i = 0; i < n;) {
+    const unsigned char c = p[i];
+    if (c >= 0x20 && c <= 0x7E && c != '"' && c != '\\') {
+      ++i;
+      continue;
+    }
+    const size_t length = c >= 0x80 ? utf8SequenceAt(p + i, n - i) : 0;
+    if (length == 0) {
       out += Json(text).dump(-1, ' ', false, Json::error_handler_t::replace);
       return;
     }
+    i += length;
   }
   out += '"';
   out += text;
@@ -436,12 +478,17 @@ std::string reportJson(const FileOutcome& o) {
     blocks[kBlockKeys[block]] = {{"declared", declaredRecords(block)},
                                  {"read", gMotion.recordsRead[block]}};
   j["blocks"] = std::move(blocks);
-  Json lines = Json::array();
-  for (int i = 0; i < gReport.lineCount; ++i)
-    lines.push_back({{"text", utf8Of(gReport.text[i])}, {"colour", colourHex(gReport.colour[i])}});
-  j["lines"] = std::move(lines);
   std::string text = j.dump(-1, ' ', false, Json::error_handler_t::replace);
-  text.pop_back(); // the closing brace: the entries follow
+  text.pop_back(); // the closing brace: the lines and the entries follow
+  text += ",\"lines\":[";
+  for (int i = 0; i < gReport.lineCount; ++i) {
+    text += i > 0 ? ",{\"text\":" : "{\"text\":";
+    appendString(text, utf8Of(gReport.text[i]));
+    text += ",\"colour\":";
+    appendString(text, colourHex(gReport.colour[i]));
+    text += '}';
+  }
+  text += ']';
   appendEntries(text, "bones", LIST_BONE, appendBone);
   appendEntries(text, "morphs", LIST_MORPH, appendMorph);
   text += '}';
