@@ -1,6 +1,7 @@
 #include "app/console.h"
 
 #include <cerrno>
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -372,26 +373,39 @@ void appendString(std::string& out, const std::string& text) {
   out += '"';
 }
 
-void appendNumber(std::string& out, long long value) {
-  out += std::to_string(value);
+// The number writers fill a small buffer and return its end, so that a member is one
+// append: a motion's 16,000 entries make a quarter of a million members.
+char* putNumber(char* at, char* end, long long value) {
+  return std::to_chars(at, end, value).ptr;
 }
 
 // JSON has no infinity or NaN: those are null.
-void appendNumber(std::string& out, float value) {
+char* putNumber(char* at, char* end, float value) {
   if (!std::isfinite(value)) {
-    out += "null";
-    return;
+    std::memcpy(at, "null", 4);
+    return at + 4;
   }
-  char text[64];
-  const char* end = nlohmann::detail::to_chars(text, text + sizeof text, value);
-  out.append(text, static_cast<size_t>(end - text));
+  return nlohmann::detail::to_chars(at, end, value);
 }
 
+void appendNumber(std::string& out, long long value) {
+  char text[32];
+  out.append(text, static_cast<size_t>(putNumber(text, text + sizeof text, value) - text));
+}
+
+// ,"key":value
 template <typename T> void appendMember(std::string& out, const char* key, T value) {
-  out += ",\"";
-  out += key;
-  out += "\":";
-  appendNumber(out, value);
+  char text[96];
+  char* at = text;
+  *at++ = ',';
+  *at++ = '"';
+  const size_t length = std::strlen(key);
+  std::memcpy(at, key, length); // keys are the short names of this file
+  at += length;
+  *at++ = '"';
+  *at++ = ':';
+  at = putNumber(at, text + sizeof text, value);
+  out.append(text, static_cast<size_t>(at - text));
 }
 
 // The members every entry starts with: entry, name, group and the key counts.
@@ -433,6 +447,7 @@ void appendEntries(std::string& out, const char* key, int list, void (*append)(s
   out += ",\"";
   out += key;
   out += "\":[";
+  out.reserve(out.size() + static_cast<size_t>(nameListCount(list)) * 192); // one entry's bytes, about
   bool first = true;
   for (int entry = 1; entry <= nameListCount(list); ++entry) {
     const int32_t keys =
