@@ -348,12 +348,18 @@ int sjisToUtf8Sized(char* out, size_t outSize, const char* in) {
   int status = SJIS_STATUS_CLEAN;
   while (*p != 0) {
     unsigned b = *p;
+    if (b < 0x80) {
+      // ASCII stands for itself (0x5C stays a backslash) and leaves the status as it is.
+      if (1 >= outSize - n)
+        break;
+      o[n++] = static_cast<unsigned char>(b);
+      ++p;
+      continue;
+    }
     const unsigned char* next = p + 1;
     int after = status; // the status once this character is taken
     uint32_t cp = 0;
-    if (b < 0x80) {
-      cp = b; // 0x5C stays a backslash: single bytes skip the table here
-    } else if (issjislead(static_cast<unsigned char>(b))) {
+    if (issjislead(static_cast<unsigned char>(b))) {
       if (*next == 0) {
         status &= 3;
         break;
