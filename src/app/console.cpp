@@ -156,11 +156,17 @@ std::string grouped(long long value) {
   return value < 0 ? "-" + out : out;
 }
 
+// #rrggbb of a report colour (R + G * 256 + B * 65536), lower-case digits.
 std::string colourHex(uint32_t colour) {
-  char text[8];
-  std::snprintf(text, sizeof text, "#%02x%02x%02x", colour & 0xFF, (colour >> 8) & 0xFF,
-                (colour >> 16) & 0xFF);
-  return text;
+  static const char kDigits[] = "0123456789abcdef";
+  char text[7];
+  text[0] = '#';
+  for (int i = 0; i < 3; ++i) {
+    const uint32_t c = (colour >> (8 * i)) & 0xFF;
+    text[1 + 2 * i] = kDigits[c >> 4];
+    text[2 + 2 * i] = kDigits[c & 0xF];
+  }
+  return std::string(text, sizeof text);
 }
 
 // ---- One file's outcome ----
