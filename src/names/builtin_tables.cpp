@@ -5,11 +5,11 @@
 #include <cstring>
 #include <iterator>
 
+#include "names/builtin_names_generated.h"
 #include "names/namelist.h"
-#include "text/encoding.h"
 #include "text/trace.h"
 
-// Sections: Tables (UTF-8, in registration order), Shift-JIS copies, Registered state,
+// Sections: Tables (UTF-8, in registration order), Shift-JIS forms, Registered state,
 // Registration.
 
 namespace {
@@ -613,35 +613,40 @@ static_assert(allFitSlot(kMainBones) && allFitSlot(kFingerBones) &&
               "every name fits a list slot");
 static_assert(sameText(kMainBones[6], "左腕捩"), "entry 7 is registered twice");
 
-// ---- Shift-JIS copies ----
+// ---- Shift-JIS forms ----
+// Generated from the tables above (tools/gen_builtin_names.py, builtin_names_generated.h),
+// so that no start converts them; a test holds every one equal to the program's conversion
+// of its UTF-8 form.
 
-struct BuiltinTables {
-  char bones[BUILTIN_BONE_COUNT + 1][NAME_SLOT_SIZE];   // by entry number; set by convertOnce()
-  char morphs[BUILTIN_MORPH_COUNT + 1][NAME_SLOT_SIZE]; // by entry number; set by convertOnce()
-  bool converted; // set by convertOnce(), never cleared: the names are constant
-};
-BuiltinTables gBuiltinTables;
+static_assert(std::size(kMainBonesSjis) == std::size(kMainBones) &&
+                  std::size(kFingerBonesSjis) == std::size(kFingerBones) &&
+                  std::size(kIgnoredBonesLookedUpSjis) == std::size(kIgnoredBonesLookedUp) &&
+                  std::size(kIgnoredBonesAppendedSjis) == std::size(kIgnoredBonesAppended) &&
+                  std::size(kExpressionMorphsSjis) == std::size(kExpressionMorphs) &&
+                  std::size(kIgnoredMorphsSjis) == std::size(kIgnoredMorphs),
+              "the generated names follow the tables; run tools/gen_builtin_names.py");
 
-void convertInto(char (*slots)[NAME_SLOT_SIZE], int first, const char* const* names, int n) {
-  for (int i = 0; i < n; ++i) {
-    if (strutf82sjis(slots[first + i], names[i]) == 0)
-      trace("builtin name %d does not convert cleanly\n", first + i);
-  }
+// The entry's name from the table of its group (the tables in registration order).
+const char* boneName(int entry, const char* const* main, const char* const* fingers,
+                     const char* const* lookedUp, const char* const* appended) {
+  if (entry < 1 || entry > BUILTIN_BONE_COUNT)
+    return nullptr;
+  if (entry <= kMainEnd)
+    return main[entry - 1];
+  if (entry <= kFingerEnd)
+    return fingers[entry - kMainEnd - 1];
+  if (entry <= kLookedUpEnd)
+    return lookedUp[entry - kFingerEnd - 1];
+  return appended[entry - kLookedUpEnd - 1];
 }
 
-void convertOnce() {
-  if (gBuiltinTables.converted)
-    return;
-  char(*bones)[NAME_SLOT_SIZE] = gBuiltinTables.bones;
-  convertInto(bones, 1, kMainBones, kMainEnd);
-  convertInto(bones, kMainEnd + 1, kFingerBones, kFingerEnd - kMainEnd);
-  convertInto(bones, kFingerEnd + 1, kIgnoredBonesLookedUp, kLookedUpEnd - kFingerEnd);
-  convertInto(bones, kLookedUpEnd + 1, kIgnoredBonesAppended, BUILTIN_BONE_COUNT - kLookedUpEnd);
-  char(*morphs)[NAME_SLOT_SIZE] = gBuiltinTables.morphs;
-  const int expressions = static_cast<int>(std::size(kExpressionMorphs));
-  convertInto(morphs, 1, kExpressionMorphs, expressions);
-  convertInto(morphs, expressions + 1, kIgnoredMorphs, BUILTIN_MORPH_COUNT - expressions);
-  gBuiltinTables.converted = true;
+const char* morphName(int entry, const char* const* expressions, const char* const* ignored) {
+  const int expressionCount = static_cast<int>(std::size(kExpressionMorphs));
+  if (entry < 1 || entry > BUILTIN_MORPH_COUNT)
+    return nullptr;
+  if (entry <= expressionCount)
+    return expressions[entry - 1];
+  return ignored[entry - expressionCount - 1];
 }
 
 // ---- Registered state ----
@@ -700,9 +705,8 @@ void restoreList(const RegisteredList& kept, int list) {
 // ---- Registration ----
 
 void registerBuiltinTables() {
-  convertOnce();
-  const char(*bones)[NAME_SLOT_SIZE] = gBuiltinTables.bones;
-  const char(*morphs)[NAME_SLOT_SIZE] = gBuiltinTables.morphs;
+  const auto bones = builtinBoneNameSjis;
+  const auto morphs = builtinMorphNameSjis;
 
   // Entry numbers index the statistics, so they must not depend on what ran before.
   nameListEmpty(LIST_BONE);
@@ -714,28 +718,28 @@ void registerBuiltinTables() {
   }
 
   for (int e = 1; e <= kMainEnd; ++e)
-    nameListFindOrAdd(LIST_BONE, bones[e]);
-  nameListFindOrAdd(LIST_BONE, bones[7]); // found again as entry 7: no new entry
+    nameListFindOrAdd(LIST_BONE, bones(e));
+  nameListFindOrAdd(LIST_BONE, bones(7)); // found again as entry 7: no new entry
   nameListMarkGroup(LIST_BONE);
 
   for (int e = kMainEnd + 1; e <= kFingerEnd; ++e)
-    nameListFindOrAdd(LIST_BONE, bones[e]);
+    nameListFindOrAdd(LIST_BONE, bones(e));
   nameListMarkGroup(LIST_BONE);
 
   // The later part of group 3 is appended without lookup, so its two repeated names
   // (右Hair*, 猫耳右*) hold two entries each.
   for (int e = kFingerEnd + 1; e <= kLookedUpEnd; ++e)
-    nameListFindOrAdd(LIST_BONE, bones[e]);
+    nameListFindOrAdd(LIST_BONE, bones(e));
   for (int e = kLookedUpEnd + 1; e <= BUILTIN_BONE_COUNT; ++e)
-    nameListAppend(LIST_BONE, bones[e]);
+    nameListAppend(LIST_BONE, bones(e));
   nameListMarkGroup(LIST_BONE);
 
   const int expressions = static_cast<int>(std::size(kExpressionMorphs));
   for (int e = 1; e <= expressions; ++e)
-    nameListFindOrAdd(LIST_MORPH, morphs[e]);
+    nameListFindOrAdd(LIST_MORPH, morphs(e));
   nameListMarkGroup(LIST_MORPH);
   for (int e = expressions + 1; e <= BUILTIN_MORPH_COUNT; ++e)
-    nameListFindOrAdd(LIST_MORPH, morphs[e]);
+    nameListFindOrAdd(LIST_MORPH, morphs(e));
   nameListMarkGroup(LIST_MORPH);
 
   if (nameListCount(LIST_BONE) != BUILTIN_BONE_COUNT ||
@@ -749,22 +753,18 @@ void registerBuiltinTables() {
 }
 
 const char* builtinBoneNameUtf8(int entry) {
-  if (entry < 1 || entry > BUILTIN_BONE_COUNT)
-    return nullptr;
-  if (entry <= kMainEnd)
-    return kMainBones[entry - 1];
-  if (entry <= kFingerEnd)
-    return kFingerBones[entry - kMainEnd - 1];
-  if (entry <= kLookedUpEnd)
-    return kIgnoredBonesLookedUp[entry - kFingerEnd - 1];
-  return kIgnoredBonesAppended[entry - kLookedUpEnd - 1];
+  return boneName(entry, kMainBones, kFingerBones, kIgnoredBonesLookedUp, kIgnoredBonesAppended);
 }
 
 const char* builtinMorphNameUtf8(int entry) {
-  const int expressions = static_cast<int>(std::size(kExpressionMorphs));
-  if (entry < 1 || entry > BUILTIN_MORPH_COUNT)
-    return nullptr;
-  if (entry <= expressions)
-    return kExpressionMorphs[entry - 1];
-  return kIgnoredMorphs[entry - expressions - 1];
+  return morphName(entry, kExpressionMorphs, kIgnoredMorphs);
+}
+
+const char* builtinBoneNameSjis(int entry) {
+  return boneName(entry, kMainBonesSjis, kFingerBonesSjis, kIgnoredBonesLookedUpSjis,
+                  kIgnoredBonesAppendedSjis);
+}
+
+const char* builtinMorphNameSjis(int entry) {
+  return morphName(entry, kExpressionMorphsSjis, kIgnoredMorphsSjis);
 }

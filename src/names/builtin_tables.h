@@ -5,8 +5,8 @@
 //               hair, cloth and accessories (90-470), 4 the motion's other names (471 on)
 //   LIST_MORPH  group 1 expressions (1-61), 2 the one never reported (62), 3 others (63 on)
 //
-// The names are written in the source as UTF-8 and converted to Shift-JIS once per
-// process; registration then copies from that converted table, without allocating.
+// The names are written in the source as UTF-8; their Shift-JIS forms are generated from
+// them (tools/gen_builtin_names.py), and registration copies those, without allocating.
 #pragma once
 
 constexpr int BUILTIN_BONE_COUNT = 470;
@@ -20,3 +20,6 @@ void registerBuiltinTables();
 // The UTF-8 source text of a built-in entry (1..BUILTIN_*_COUNT), nullptr out of range.
 const char* builtinBoneNameUtf8(int entry);
 const char* builtinMorphNameUtf8(int entry);
+// The Shift-JIS form the lists receive, nullptr out of range.
+const char* builtinBoneNameSjis(int entry);
+const char* builtinMorphNameSjis(int entry);

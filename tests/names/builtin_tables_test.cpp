@@ -73,7 +73,8 @@ TEST(BuiltinTables, EntryNumbersAndGroups) {
   }
 }
 
-// Every entry holds its source name in Shift-JIS, with no character lost in conversion.
+// Every entry holds its source name in Shift-JIS, with no character lost in conversion,
+// and the generated form is the program's own conversion of the source.
 TEST(BuiltinTables, EveryNameConvertsWhole) {
   resetAndRegister();
   struct {
@@ -90,6 +91,10 @@ TEST(BuiltinTables, EveryNameConvertsWhole) {
       char back[256] = "";
       strsjis2utf8(back, stored);
       EXPECT_STREQ(back, l.source(e)) << "list " << l.list << " entry " << e;
+      char forward[256] = "";
+      strutf82sjis(forward, l.source(e));
+      EXPECT_STREQ(stored, forward) << "list " << l.list << " entry " << e
+                                    << ": run tools/gen_builtin_names.py";
       EXPECT_LT(std::strlen(stored), std::strlen(l.source(e)) + 1);
     }
   }
