@@ -20,6 +20,7 @@
 #include "app/state.h"
 #include "motion/motion.h"
 #include "names/namelist.h"
+#include "platform/posix.h"
 #include "text/encoding.h"
 #include "text/files.h"
 #include "text/pathconv.h"
@@ -300,7 +301,7 @@ void printCheckedReport(bool colour) {
   }
   out += printable(verdict, true);
   out += '\n';
-  std::fwrite(out.data(), 1, out.size(), stdout);
+  platformWriteText(1, out.data(), out.size());
 }
 
 namespace {
@@ -308,7 +309,7 @@ namespace {
 // A file that gave no verdict: its name row as the report would show it, then the reason.
 void printUnreadFile(const FileOutcome& o) {
   const std::string out = "\n" + printable(fileName(o), false) + "\n\n\n" + o.error + "\n";
-  std::fwrite(out.data(), 1, out.size(), stdout);
+  platformWriteText(1, out.data(), out.size());
 }
 
 // ---- --json ----
@@ -724,10 +725,10 @@ int runConsole(int argc, char** argv, const ConsoleOptions& options) {
         } else if (options.mode == CONSOLE_JSON) {
           std::string line = reportJson(o);
           line += '\n';
-          std::fwrite(line.data(), 1, line.size(), stdout);
+          platformWriteText(1, line.data(), line.size());
         } else if (options.mode == CONSOLE_SUMMARY) {
           const std::string line = summaryLine(o);
-          std::fwrite(line.data(), 1, line.size(), stdout);
+          platformWriteText(1, line.data(), line.size());
         } else if (renderCheckedReport(options.renderPath) != 0) {
           renderFailed = true;
         }
