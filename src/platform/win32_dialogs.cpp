@@ -4,6 +4,7 @@
 #define WIN32_LEAN_AND_MEAN
 #endif
 #include <windows.h>
+
 #include <cderr.h>
 #include <commdlg.h>
 
@@ -63,7 +64,8 @@ int win32ShowOpenDialog(OpenDialogRecord* record) {
   return record->wide != 0 ? showWide(record) : showAnsi(record);
 }
 
-int win32ShowMessageBox(const char16_t* text, const char16_t* caption, unsigned style, void* owner) {
+int win32ShowMessageBox(const char16_t* text, const char16_t* caption, unsigned style,
+                        void* owner) {
   return MessageBoxW(static_cast<HWND>(owner), reinterpret_cast<const wchar_t*>(text),
                      reinterpret_cast<const wchar_t*>(caption), style);
 }

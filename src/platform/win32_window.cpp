@@ -7,12 +7,12 @@
 #define WIN32_LEAN_AND_MEAN
 #endif
 #include <windows.h>
-#include <windowsx.h>
+
 #include <shellapi.h>
+#include <windowsx.h>
 
 #include <cstdlib>
 #include <cstring>
-#include <vector>
 
 #include "display/window.h"
 #include "text/trace.h"
@@ -25,14 +25,15 @@ constexpr int kIconResource = 128;
 constexpr int kPlaneCell = 32; // the hand's planes: 32 x 32, 4 bytes a row
 
 struct Win32WindowState {
-  HWND window;                  // set by the first message of CreateWindowEx, cleared by destroy
-  WindowProcedure procedure;    // the toolkit-free procedure every message goes to
-  HBRUSH background;            // the class brush, the surface's background colour
-  bool creating;                // inside CreateWindowEx: the first message names the window
-  HDC paintContext;             // the window's context while a paint message runs
-  std::vector<uint8_t> rows;    // page rows realigned to 4 bytes for SetDIBitsToDevice
+  HWND window;               // set by the first message of CreateWindowEx, cleared by destroy
+  WindowProcedure procedure; // the toolkit-free procedure every message goes to
+  HBRUSH background;         // the class brush, the surface's background colour
+  bool creating;             // inside CreateWindowEx: the first message names the window
+  HDC paintContext;          // the window's context while a paint message runs
+  uint8_t* rows;             // page rows realigned to 4 bytes for SetDIBitsToDevice
+  size_t rowsSize;           // bytes allocated at rows; grows to the largest paint
 };
-Win32WindowState gWin32 = {nullptr, nullptr, nullptr, false, nullptr, {}};
+Win32WindowState gWin32 = {nullptr, nullptr, nullptr, false, nullptr, nullptr, 0};
 
 int scrollBarOf(int bar) {
   return bar == SCROLL_BAR_HORIZONTAL ? SB_HORZ : SB_VERT;
@@ -76,8 +77,8 @@ LRESULT paint(HWND window) {
   const RECT r = paint.rcPaint;
   if (context != nullptr && r.right > r.left && r.bottom > r.top) {
     gWin32.paintContext = context;
-    WindowMessage message = {WINDOW_MSG_PAINT, 0,  r.left, r.top, r.right - r.left,
-                             r.bottom - r.top,  nullptr};
+    WindowMessage message = {WINDOW_MSG_PAINT, 0,      r.left, r.top, r.right - r.left,
+                             r.bottom - r.top, nullptr};
     gWin32.procedure(&message);
     gWin32.paintContext = nullptr;
     fillBeyondPage(context, r);
@@ -241,11 +242,19 @@ void win32CopyPageToWindow(const SurfacePage* page, int sourceX, int sourceY, in
   if (width <= 0 || height <= 0)
     return;
   const size_t stride = (static_cast<size_t>(width) * 3 + 3) & ~static_cast<size_t>(3);
-  std::vector<uint8_t>& rows = gWin32.rows;
-  if (rows.size() < stride * static_cast<size_t>(height))
-    rows.resize(stride * static_cast<size_t>(height));
+  const size_t size = stride * static_cast<size_t>(height);
+  if (gWin32.rowsSize < size) {
+    uint8_t* grown = static_cast<uint8_t*>(std::realloc(gWin32.rows, size));
+    if (grown == nullptr) {
+      trace("window: no memory to paint %d x %d pixels\n", width, height);
+      return;
+    }
+    gWin32.rows = grown;
+    gWin32.rowsSize = size;
+  }
+  uint8_t* rows = gWin32.rows;
   for (int row = 0; row < height; ++row)
-    std::memcpy(rows.data() + stride * row,
+    std::memcpy(rows + stride * row,
                 page->pixels + static_cast<size_t>(sourceY + row) * page->stride +
                     static_cast<size_t>(sourceX) * 3,
                 static_cast<size_t>(width) * 3);
@@ -257,7 +266,7 @@ void win32CopyPageToWindow(const SurfacePage* page, int sourceX, int sourceY, in
   info.bmiHeader.biBitCount = 24;
   info.bmiHeader.biCompression = BI_RGB;
   SetDIBitsToDevice(context, x, y, static_cast<DWORD>(width), static_cast<DWORD>(height), 0, 0, 0,
-                    static_cast<UINT>(height), rows.data(), &info, DIB_RGB_COLORS);
+                    static_cast<UINT>(height), rows, &info, DIB_RGB_COLORS);
 }
 
 HICON applicationIcon(HINSTANCE instance) {
@@ -271,8 +280,9 @@ void* win32CreateWindow(const char* title, int x, int y, int width, int height, 
   if (s.window != nullptr || procedure == nullptr)
     return nullptr;
   HINSTANCE instance = GetModuleHandleA(nullptr);
-  s.background = CreateSolidBrush(RGB(gSurface.backgroundRed & 0xFF, gSurface.backgroundGreen & 0xFF,
-                                      gSurface.backgroundBlue & 0xFF));
+  s.background =
+      CreateSolidBrush(RGB(gSurface.backgroundRed & 0xFF, gSurface.backgroundGreen & 0xFF,
+                           gSurface.backgroundBlue & 0xFF));
   WNDCLASSEXA windowClass = {};
   windowClass.cbSize = sizeof windowClass;
   windowClass.lpfnWndProc = nativeProcedure;
@@ -289,10 +299,9 @@ void* win32CreateWindow(const char* title, int x, int y, int width, int height, 
   }
   s.procedure = procedure;
   s.creating = true;
-  HWND window = CreateWindowExA(0, kClassName, title, kStyle,
-                                defaultPosition != 0 ? CW_USEDEFAULT : x,
-                                defaultPosition != 0 ? CW_USEDEFAULT : y, width, height, nullptr,
-                                nullptr, instance, nullptr);
+  HWND window = CreateWindowExA(
+      0, kClassName, title, kStyle, defaultPosition != 0 ? CW_USEDEFAULT : x,
+      defaultPosition != 0 ? CW_USEDEFAULT : y, width, height, nullptr, nullptr, instance, nullptr);
   s.creating = false;
   if (window == nullptr) {
     trace("window: not created (error %lu)\n", GetLastError());
@@ -317,7 +326,9 @@ void win32DestroyWindow() {
   UnregisterClassA(kClassName, GetModuleHandleA(nullptr));
   DeleteObject(s.background);
   s.background = nullptr;
-  std::vector<uint8_t>().swap(s.rows);
+  std::free(s.rows);
+  s.rows = nullptr;
+  s.rowsSize = 0;
 }
 
 void win32ShowWindow() {
@@ -405,9 +416,8 @@ void win32WaitForEvent(int milliseconds) {
 }
 
 void* win32LoadSystemCursor(int which) {
-  static const LPCSTR kCursors[SYSTEM_CURSOR_COUNT] = {IDC_ARROW,   IDC_CROSS,    IDC_WAIT,
-                                                       IDC_NO,      IDC_SIZEALL,  IDC_SIZENWSE,
-                                                       IDC_SIZENS,  IDC_SIZEWE};
+  static const LPCSTR kCursors[SYSTEM_CURSOR_COUNT] = {
+      IDC_ARROW, IDC_CROSS, IDC_WAIT, IDC_NO, IDC_SIZEALL, IDC_SIZENWSE, IDC_SIZENS, IDC_SIZEWE};
   if (which < 0 || which >= SYSTEM_CURSOR_COUNT)
     return nullptr;
   return LoadCursorA(nullptr, kCursors[which]);
@@ -420,16 +430,25 @@ void* win32CreateCursor(int hotX, int hotY, int width, int height, const uint8_t
   if (width <= 0 || height <= 0)
     return nullptr;
   const int rowBytes = (width + 15) / 16 * 2;
-  std::vector<uint8_t> andBits(static_cast<size_t>(rowBytes) * height, 0xFF);
-  std::vector<uint8_t> xorBits(static_cast<size_t>(rowBytes) * height, 0x00);
+  const size_t size = static_cast<size_t>(rowBytes) * height;
+  uint8_t* andBits = static_cast<uint8_t*>(std::malloc(2 * size));
+  if (andBits == nullptr)
+    return nullptr;
+  uint8_t* xorBits = andBits + size;
+  std::memset(andBits, 0xFF, size);
+  std::memset(xorBits, 0x00, size);
   const int rows = height < kPlaneCell ? height : kPlaneCell;
   const int bytes = rowBytes < kPlaneCell / 8 ? rowBytes : kPlaneCell / 8;
   for (int y = 0; y < rows; ++y) {
-    std::memcpy(&andBits[static_cast<size_t>(y) * rowBytes], andPlane + y * (kPlaneCell / 8), bytes);
-    std::memcpy(&xorBits[static_cast<size_t>(y) * rowBytes], xorPlane + y * (kPlaneCell / 8), bytes);
+    std::memcpy(andBits + static_cast<size_t>(y) * rowBytes, andPlane + y * (kPlaneCell / 8),
+                bytes);
+    std::memcpy(xorBits + static_cast<size_t>(y) * rowBytes, xorPlane + y * (kPlaneCell / 8),
+                bytes);
   }
-  return CreateCursor(GetModuleHandleA(nullptr), hotX, hotY, width, height, andBits.data(),
-                      xorBits.data());
+  HCURSOR cursor =
+      CreateCursor(GetModuleHandleA(nullptr), hotX, hotY, width, height, andBits, xorBits);
+  std::free(andBits);
+  return cursor;
 }
 
 void win32DestroyCursor(void* cursor) {

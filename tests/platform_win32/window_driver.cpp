@@ -19,6 +19,7 @@
 #define WIN32_LEAN_AND_MEAN
 #endif
 #include <windows.h>
+
 #include <shellapi.h>
 #include <shlobj.h>
 
@@ -42,10 +43,10 @@ constexpr ULONGLONG kStepTimeoutMs = 20000;
 constexpr DWORD kRenderTimeoutMs = 60000;
 const wchar_t kDropName[] = L"\u30c0\u30f3\u30b9\u8868.vmd"; // ダンス表.vmd: 表 ends in 0x5C
 
-std::wstring gFolder;              // the driver's folder, with its backslash
-std::wstring gDropPath;            // the copy of the motion that is dropped
-std::vector<uint8_t> gRender[2];   // --render of the motion and of the dropped copy
-DisplayPlatform gPlatform;         // the Win32 platform with the scripted wait
+std::wstring gFolder;            // the driver's folder, with its backslash
+std::wstring gDropPath;          // the copy of the motion that is dropped
+std::vector<uint8_t> gRender[2]; // --render of the motion and of the dropped copy
+DisplayPlatform gPlatform;       // the Win32 platform with the scripted wait
 void (*gRealWait)(int milliseconds);
 
 std::string narrow(const std::wstring& text) {
@@ -71,9 +72,9 @@ bool readFile(const std::wstring& path, std::vector<uint8_t>* bytes) {
   if (ok) {
     bytes->assign(static_cast<size_t>(size.QuadPart), 0);
     DWORD got = 0;
-    ok = bytes->empty() || (ReadFile(file, bytes->data(), static_cast<DWORD>(bytes->size()), &got,
-                                     nullptr) != 0 &&
-                            got == bytes->size());
+    ok = bytes->empty() ||
+         (ReadFile(file, bytes->data(), static_cast<DWORD>(bytes->size()), &got, nullptr) != 0 &&
+          got == bytes->size());
   }
   CloseHandle(file);
   return ok;
@@ -190,7 +191,8 @@ Probe findProbe() {
     for (int x = 0; x < width && x < 300; ++x) {
       const uint8_t* p = &bmp[54 + rowSize * (height - 1 - y) + static_cast<size_t>(x) * 3];
       if (p[0] != 0 || p[1] != 0 || p[2] != 0)
-        return {x, y, std::to_string(p[2]) + "," + std::to_string(p[1]) + "," + std::to_string(p[0])};
+        return {x, y,
+                std::to_string(p[2]) + "," + std::to_string(p[1]) + "," + std::to_string(p[0])};
     }
   }
   fail("the rendered report has no text in its top-left corner");
@@ -202,9 +204,9 @@ Probe gProbe;
 
 struct Step {
   const char* what;
-  bool (*ready)();                 // may act now (null: at once)
-  void (*act)();                   // posts the messages
-  bool (*done)(std::string* why);  // what they did
+  bool (*ready)();                // may act now (null: at once)
+  void (*act)();                  // posts the messages
+  bool (*done)(std::string* why); // what they did
 };
 
 const Step kSteps[] = {
@@ -236,7 +238,8 @@ const Step kSteps[] = {
     {"Ctrl+right click copies the colour there", nullptr,
      [] {
        setClipboardText("none");
-       PostMessageA(window(), WM_RBUTTONDOWN, MK_RBUTTON | MK_CONTROL, MAKELPARAM(gProbe.x, gProbe.y));
+       PostMessageA(window(), WM_RBUTTONDOWN, MK_RBUTTON | MK_CONTROL,
+                    MAKELPARAM(gProbe.x, gProbe.y));
        PostMessageA(window(), WM_RBUTTONUP, MK_CONTROL, MAKELPARAM(gProbe.x, gProbe.y));
      },
      [](std::string* why) {
