@@ -673,6 +673,12 @@ FileOutcome checkArgument(int index, const char* argument) {
   return o;
 }
 
+// One line on standard error about a file (a Windows console shows its name whole).
+void sayFileProblem(const char* argument, const char* problem) {
+  const std::string line = "kinetrace: " + printable(argument, false) + ": " + problem + "\n";
+  platformWriteText(2, line.data(), line.size());
+}
+
 // Whether standard output has failed; says so once.
 bool outputFailed() {
   if (std::fflush(stdout) == 0 && std::ferror(stdout) == 0)
@@ -709,8 +715,7 @@ int runConsole(int argc, char** argv, const ConsoleOptions& options) {
     for (int i = 1; i < b.argc; ++i) {
       const FileOutcome o = checkArgument(i, b.argv[i]);
       if (!o.error.empty()) {
-        std::fprintf(stderr, "kinetrace: %s: %s\n", printable(o.argument, false).c_str(),
-                     o.error.c_str());
+        sayFileProblem(o.argument, o.error.c_str());
         unreadable = true;
       }
       if (o.verdict && options.failOn >= 0 &&
@@ -733,8 +738,7 @@ int runConsole(int argc, char** argv, const ConsoleOptions& options) {
           renderFailed = true;
         }
       } catch (const std::exception& error) {
-        std::fprintf(stderr, "kinetrace: %s: %s\n", printable(o.argument, false).c_str(),
-                     error.what());
+        sayFileProblem(o.argument, error.what());
         unreadable = true;
       }
       if (outputFailed())
