@@ -1,12 +1,31 @@
 #include "app/backend.h"
 
+#include "display/surface.h"
+#include "text/dialogs.h"
+
+#ifdef _WIN32
+
+#include "platform/win32_dialogs.h"
+#include "platform/win32_window.h"
+
+int installWindowBackend() {
+  setOpenDialogHandler(win32ShowOpenDialog);
+  setMessageBoxHandler(win32ShowMessageBox);
+  displaySetPlatform(win32WindowPlatform());
+  return 0;
+}
+
+#else
+
 #include <cstdio>
 #include <cstring>
 
-#include "display/surface.h"
 #include "platform/posix.h"
 #include "platform/qt_backend.h"
-#include "text/dialogs.h"
+
+int installWindowBackend() {
+  return installQtBackend();
+}
 
 int installQtBackend() {
   char path[4096];
@@ -34,3 +53,5 @@ int installQtBackendFrom(const char* path) {
   displaySetPlatform(backend->display);
   return 0;
 }
+
+#endif

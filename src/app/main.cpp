@@ -29,10 +29,11 @@ int main(int argc, char** argv) {
   }
   if (options.mode != CONSOLE_NONE)
     return runConsole(argc, argv, options);
-  // The window program shows its reports and asks its questions through the Qt module,
-  // loaded only now. A build without Qt has the console modes only.
-#ifdef KINETRACE_HAS_QT
-  if (installQtBackend() != 0)
+  // The window program shows its reports and asks its questions through the Win32 window
+  // on Windows, elsewhere through the Qt module, loaded only now. A build without Qt has
+  // the console modes only.
+#if defined(_WIN32) || defined(KINETRACE_HAS_QT)
+  if (installWindowBackend() != 0)
     return 1;
   return runAll(argc, argv);
 #else
