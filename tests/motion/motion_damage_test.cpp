@@ -7,13 +7,14 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
-#include <dirent.h>
 #include <fcntl.h>
 #include <string>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
+#ifndef _WIN32
+#include <sys/resource.h>
+#include <sys/wait.h>
+#endif
 
 #include <gtest/gtest.h>
 
@@ -92,15 +93,10 @@ std::string mismatch(int result, const ReadExpectation& e) {
 
 std::vector<std::string> sampleMotions() {
   std::vector<std::string> files;
-  DIR* dir = opendir(KT_SAMPLES_DIR);
-  if (dir == nullptr)
-    return files;
-  while (const dirent* entry = readdir(dir)) {
-    const std::string name = entry->d_name;
+  for (const std::string& name : test_files::listFolder(KT_SAMPLES_DIR)) {
     if (name.size() > 4 && name.compare(name.size() - 4, 4, ".vmd") == 0)
       files.push_back(std::string(KT_SAMPLES_DIR) + "/" + name);
   }
-  closedir(dir);
   return files;
 }
 
@@ -309,8 +305,9 @@ TEST(MotionDamage, ABoneCountOfTwoBillionAllocatesNothing) {
     b.bone(sjis("左腕"), i, 0.5f, 0, 0, {});
   TempDir dir;
   const std::string path = dir.write("big.vmd", b.bytes);
-#if KT_ADDRESS_SANITIZER
-  // The sanitizer reserves terabytes of address space up front: no limit can be set.
+#if KT_ADDRESS_SANITIZER || defined(_WIN32)
+  // The sanitizer reserves terabytes of address space up front, and Windows has no limit
+  // for one forked child: the keys are counted without a limit.
   EXPECT_EQ(readAt(path, false), 0);
   EXPECT_EQ(keysCounted(LIST_BONE), 3);
 #else
@@ -344,6 +341,8 @@ TEST(MotionDamage, ABoneCountOfTwoBillionAllocatesNothing) {
 #endif
 }
 
+// Linux only: Windows has no FIFOs in its file system.
+#ifndef _WIN32
 TEST(MotionDamage, AFifoIsRefusedAtOnceWithItsReason) {
   TempDir dir;
   ASSERT_EQ(mkfifo(dir.path("pipe.vmd").c_str(), 0600), 0);
@@ -354,3 +353,4 @@ TEST(MotionDamage, AFifoIsRefusedAtOnceWithItsReason) {
   }
   alarm(0);
 }
+#endif

@@ -253,7 +253,7 @@ TEST(ByteReader, FailedOpensLeaveTheReaderClosed) {
   TempDir dir;
   ASSERT_TRUE(dir.ok());
   dir.write("there.bin", "abc");
-  ASSERT_EQ(mkdir(dir.path("folder").c_str(), 0700), 0);
+  ASSERT_EQ(test_files::makeFolder(dir.path("folder")), 0);
   // Windows also refuses a file that another process holds open without sharing; Linux
   // has no such lock, so the missing file stands for every refused open here.
   const char* names[] = {"missing.bin", "folder"};
@@ -547,7 +547,7 @@ TEST(TextReader, ExistsTestsOpenAndCloseAgain) {
   TempDir dir;
   ASSERT_TRUE(dir.ok());
   dir.write("alias.ini", "x=y\n");
-  ASSERT_EQ(mkdir(dir.path("folder").c_str(), 0700), 0);
+  ASSERT_EQ(test_files::makeFolder(dir.path("folder")), 0);
   struct Case {
     const char* name;
     int result;
@@ -592,6 +592,9 @@ TEST(ByteWriter, WritesLittleEndianAndCounts) {
 }
 
 TEST(ByteWriter, WriteFailuresAreReported) {
+#ifdef _WIN32
+  GTEST_SKIP() << "Windows has no device that fails every write (NUL takes them all)";
+#endif
   // /dev/full accepts the open and fails every write that reaches it.
   ASSERT_EQ(wfopen("/dev/full"), 0);
   EXPECT_EQ(wfputint32(54), 0) << "still in the stream buffer";
