@@ -7,20 +7,24 @@
 #   make console-only   build the program without Qt (console modes only), in build-console
 #   make package  the Debian package kinetrace_<version>_<arch>.deb, built in build-package
 #   make check-package  build, check, install and remove that package (tools/check_package.sh)
+#   make windows  cross-build the Windows program with mingw-w64 (build-windows) and pack
+#                 dist/kinetrace-<version>-win64.zip
 BUILD ?= build
 ASAN_BUILD ?= build-asan
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
 FUZZ_SECONDS ?= 30
 PACKAGE_BUILD ?= build-package
+WINDOWS_BUILD ?= build-windows
+WINDOWS_TESTS ?= OFF
 # A finding stops the test at once (no recovery), with a stack trace.
 SANITIZE = -fsanitize=address,undefined,float-cast-overflow -fno-sanitize-recover=all \
 	-fno-omit-frame-pointer -D_GLIBCXX_ASSERTIONS
 SANITIZE_ENV = ASAN_OPTIONS=detect_leaks=1:check_initialization_order=1:strict_string_checks=1 \
 	UBSAN_OPTIONS=print_stacktrace=1 LSAN_OPTIONS=suppressions=$(CURDIR)/tools/lsan.supp
 
-.PHONY: run check asan fuzz console-only package check-package build deps-build deps-test \
-	deps-fuzz deps-package clean
+.PHONY: run check asan fuzz console-only package check-package windows build deps-build \
+	deps-test deps-fuzz deps-package deps-windows clean
 
 # The report window when a display answers; otherwise kinetrace says why (status 1) and
 # the report goes to the terminal instead.
@@ -67,6 +71,15 @@ package: deps-package
 check-package: package
 	tools/check_package.sh $(PACKAGE_BUILD)
 
+# FreeType and GoogleTest are built for the target once, into $(WINDOWS_BUILD)/deps.
+windows: deps-windows
+	JOBS=$(JOBS) tools/windows_deps.sh $(WINDOWS_BUILD)/deps
+	cmake -S . -B $(WINDOWS_BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+		-DKINETRACE_WINDOWS_DEPS=$(CURDIR)/$(WINDOWS_BUILD)/deps -DCMAKE_BUILD_TYPE=Release \
+		-DKINETRACE_QT=OFF -DKINETRACE_TESTS=$(WINDOWS_TESTS) -DKINETRACE_WERROR=ON $(CMAKE_FLAGS)
+	cmake --build $(WINDOWS_BUILD) -j$(JOBS) --target kinetrace kinetrace_console
+	tools/windows_dist.sh $(WINDOWS_BUILD) dist
+
 build: deps-build
 	cmake -S . -B $(BUILD) $(CMAKE_FLAGS)
 	cmake --build $(BUILD) -j$(JOBS)
@@ -83,5 +96,8 @@ deps-fuzz:
 deps-package:
 	@tools/deps.sh package
 
+deps-windows:
+	@tools/deps.sh windows
+
 clean:
-	rm -rf $(BUILD) $(PACKAGE_BUILD) kinetrace_*.deb
+	rm -rf $(BUILD) $(PACKAGE_BUILD) $(WINDOWS_BUILD) dist kinetrace_*.deb

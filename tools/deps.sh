@@ -4,6 +4,8 @@
 #   tools/deps.sh test    the above plus the test framework
 #   tools/deps.sh fuzz    the above plus clang and its runtime (libFuzzer, sanitizers)
 #   tools/deps.sh package what building and checking the Debian package needs
+#   tools/deps.sh windows what cross-building the Windows program and running it under Wine
+#                         needs (FreeType's source comes through apt-get source)
 # As root it runs apt-get; otherwise it prints the exact apt-get line and fails.
 set -eu
 
@@ -11,13 +13,16 @@ build_packages="cmake make g++ libfreetype-dev qt6-base-dev fonts-vlgothic nlohm
 test_packages="$build_packages libgtest-dev fonts-dejavu-core xvfb xdotool xclip"
 fuzz_packages="$test_packages clang libclang-rt-14-dev"
 package_packages="$build_packages dpkg-dev file lintian desktop-file-utils appstream man-db libglib2.0-bin"
+windows_packages="cmake make g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64 dpkg-dev \
+  libgtest-dev nlohmann-json3-dev fonts-vlgothic zip"
 
 case "${1:-test}" in
   build) wanted=$build_packages ;;
   test) wanted=$test_packages ;;
   fuzz) wanted=$fuzz_packages ;;
   package) wanted=$package_packages ;;
-  *) echo "usage: $0 build|test|fuzz|package" >&2; exit 2 ;;
+  windows) wanted=$windows_packages ;;
+  *) echo "usage: $0 build|test|fuzz|package|windows" >&2; exit 2 ;;
 esac
 [ -n "${KINETRACE_EXTRA_PACKAGES:-}" ] && wanted="$wanted $KINETRACE_EXTRA_PACKAGES"
 

@@ -20,6 +20,7 @@
 #include "app/state.h"
 #include "motion/motion.h"
 #include "names/namelist.h"
+#include "platform/posix.h"
 #include "text/encoding.h"
 #include "text/files.h"
 #include "text/pathconv.h"
@@ -300,7 +301,7 @@ void printCheckedReport(bool colour) {
   }
   out += printable(verdict, true);
   out += '\n';
-  std::fwrite(out.data(), 1, out.size(), stdout);
+  platformWriteText(1, out.data(), out.size());
 }
 
 namespace {
@@ -308,7 +309,7 @@ namespace {
 // A file that gave no verdict: its name row as the report would show it, then the reason.
 void printUnreadFile(const FileOutcome& o) {
   const std::string out = "\n" + printable(fileName(o), false) + "\n\n\n" + o.error + "\n";
-  std::fwrite(out.data(), 1, out.size(), stdout);
+  platformWriteText(1, out.data(), out.size());
 }
 
 // ---- --json ----
@@ -672,6 +673,12 @@ FileOutcome checkArgument(int index, const char* argument) {
   return o;
 }
 
+// One line on standard error about a file (a Windows console shows its name whole).
+void sayFileProblem(const char* argument, const char* problem) {
+  const std::string line = "kinetrace: " + printable(argument, false) + ": " + problem + "\n";
+  platformWriteText(2, line.data(), line.size());
+}
+
 // Whether standard output has failed; says so once.
 bool outputFailed() {
   if (std::fflush(stdout) == 0 && std::ferror(stdout) == 0)
@@ -708,8 +715,7 @@ int runConsole(int argc, char** argv, const ConsoleOptions& options) {
     for (int i = 1; i < b.argc; ++i) {
       const FileOutcome o = checkArgument(i, b.argv[i]);
       if (!o.error.empty()) {
-        std::fprintf(stderr, "kinetrace: %s: %s\n", printable(o.argument, false).c_str(),
-                     o.error.c_str());
+        sayFileProblem(o.argument, o.error.c_str());
         unreadable = true;
       }
       if (o.verdict && options.failOn >= 0 &&
@@ -724,16 +730,15 @@ int runConsole(int argc, char** argv, const ConsoleOptions& options) {
         } else if (options.mode == CONSOLE_JSON) {
           std::string line = reportJson(o);
           line += '\n';
-          std::fwrite(line.data(), 1, line.size(), stdout);
+          platformWriteText(1, line.data(), line.size());
         } else if (options.mode == CONSOLE_SUMMARY) {
           const std::string line = summaryLine(o);
-          std::fwrite(line.data(), 1, line.size(), stdout);
+          platformWriteText(1, line.data(), line.size());
         } else if (renderCheckedReport(options.renderPath) != 0) {
           renderFailed = true;
         }
       } catch (const std::exception& error) {
-        std::fprintf(stderr, "kinetrace: %s: %s\n", printable(o.argument, false).c_str(),
-                     error.what());
+        sayFileProblem(o.argument, error.what());
         unreadable = true;
       }
       if (outputFailed())

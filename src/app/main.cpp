@@ -5,8 +5,13 @@
 #include "app/run.h"
 #include "app/version.h"
 #include "app/backend.h"
+#include "app/startup.h"
 
 int main(int argc, char** argv) {
+#ifdef _WIN32
+  // The arguments as Windows gives them, not as the C runtime re-split them.
+  argc = loadCommandLine(&argv);
+#endif
   ConsoleOptions options;
   parseConsoleOptions(&argc, argv, &options);
   if (options.error != nullptr) {

@@ -7,6 +7,8 @@
 #include "app/state.h"
 #include "display/capture.h"
 #include "display/report_draw.h"
+#include "platform/posix.h"
+#include "text/encoding.h"
 #include "text/files.h"
 #include "text/pathconv.h"
 #include "text/paths.h"
@@ -38,7 +40,15 @@ int renderCheckedReport(const char* utf8Path) {
   catpathW(fontPathW, PATH_SIZE, gStartup.programDirW, kFontName);
 
   char picture[PATH_SIZE * 2];
-  if (utf8PathToAnsi(picture, sizeof picture, utf8Path) != 0 || chkqmark(picture) != 0) {
+#ifdef _WIN32
+  // The argument's text as the ANSI code page holds it, as the A functions take it.
+  char16_t pictureW[PATH_SIZE * 2 + 2];
+  const bool named = std::strlen(utf8Path) < PATH_SIZE && strutf82uni(pictureW, utf8Path) != 0 &&
+                     platformWideToAnsi(picture, sizeof picture, pictureW) == 0;
+#else
+  const bool named = utf8PathToAnsi(picture, sizeof picture, utf8Path) == 0;
+#endif
+  if (!named || chkqmark(picture) != 0) {
     std::fprintf(stderr, "kinetrace: %s: the picture's name cannot be written in Shift-JIS\n",
                  utf8Path);
     return 1;

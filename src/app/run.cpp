@@ -161,11 +161,16 @@ bool obtainFileFromDialog() {
     char16_t chosen[PATH_SIZE];
     if (openfiledlgW(chosen, 4, gStartup.programDirW) != 0)
       return false;
-    char utf8[PATH_SIZE * 3 + 1];
     char ansi[PATH_SIZE * 2];
+#ifdef _WIN32
+    if (platformWideToAnsi(ansi, sizeof ansi, chosen) != 0)
+      ansi[0] = '\0';
+#else
+    char utf8[PATH_SIZE * 3 + 1];
     if (widePathToUtf8(utf8, sizeof utf8, chosen) != 0 ||
         utf8PathToAnsi(ansi, sizeof ansi, utf8) != 0)
       ansi[0] = '\0';
+#endif
     addargW(&gArgTableW, chosen);
     addarg(&gArgTable, ansi);
     if (rftryopenW(chosen) != 0)
@@ -174,11 +179,16 @@ bool obtainFileFromDialog() {
     char chosen[PATH_SIZE];
     if (openfiledlg(chosen, 4, gStartup.programDir) != 0)
       return false;
-    char utf8[PATH_SIZE * 3 + 1];
     char16_t wide[PATH_SIZE];
+#ifdef _WIN32
+    if (platformAnsiToWide(wide, PATH_SIZE, chosen) != 0)
+      wide[0] = 0;
+#else
+    char utf8[PATH_SIZE * 3 + 1];
     if (ansiPathToUtf8(utf8, sizeof utf8, chosen) != 0 ||
         utf8PathToWide(wide, PATH_SIZE, utf8) != 0)
       wide[0] = 0;
+#endif
     addarg(&gArgTable, chosen);
     addargW(&gArgTableW, wide);
     if (rftryopen(chosen) != 0)

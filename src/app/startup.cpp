@@ -1,10 +1,15 @@
 #include "app/startup.h"
 
+#include <cstring>
+#include <string>
+#include <vector>
+
 #include "app/state.h"
 #include "platform/posix.h"
 #include "text/encoding.h"
 #include "text/pathconv.h"
 #include "text/paths.h"
+#include "text/strings.h"
 #include "text/trace.h"
 #include "text/userdirs.h"
 
@@ -83,6 +88,90 @@ ArgumentForms gArgumentForms;
 
 } // namespace
 
+#ifdef _WIN32
+namespace {
+
+// The command line split once in both forms, and main's vector made from it.
+struct CommandLine {
+  ArgTable ansi;
+  ArgTableW wide;
+  std::vector<std::string> text;
+  std::vector<char*> argv;
+};
+CommandLine gCommandLine;
+
+// The two forms of an element of main's vector: those of the split for an element that
+// comes from it, also behind the "./" the console puts before a name that begins with '-';
+// otherwise its text as UTF-16 and that in the ANSI code page.
+bool elementForms(int k, const char* element, ArgumentForms& f) {
+  const CommandLine& c = gCommandLine;
+  if (k == 0)
+    return platformExecutablePathAnsi(f.ansi, sizeof f.ansi) == 0 &&
+           platformExecutablePathWide(f.wide, ARG_POOL_SIZE) == 0;
+  const bool dotted = std::strncmp(element, "./", 2) == 0;
+  for (size_t i = 1; i < c.text.size(); ++i) {
+    const char* given = c.text[i].c_str();
+    if (std::strcmp(element, given) != 0 && !(dotted && std::strcmp(element + 2, given) == 0))
+      continue;
+    const bool prefix = std::strcmp(element, given) != 0;
+    f.ansi[0] = '\0';
+    f.wide[0] = 0;
+    if (prefix) {
+      copyString(f.ansi, sizeof f.ansi, ".\\");
+      unicpy(f.wide, u".\\");
+    }
+    const int index = static_cast<int>(i);
+    appendString(f.ansi, sizeof f.ansi, index < c.ansi.count ? c.ansi.arg[index] : "");
+    if (unilen(f.wide) + unilen(c.wide.arg[index]) + 1 >= ARG_POOL_SIZE)
+      return false;
+    unicat(f.wide, c.wide.arg[index]);
+    return true;
+  }
+  return strutf82uni(f.wide, element) != 0 && platformWideToAnsi(f.ansi, sizeof f.ansi, f.wide) == 0;
+}
+
+} // namespace
+
+int loadCommandLine(char*** argv) {
+  CommandLine& c = gCommandLine;
+  getargs(&c.ansi, platformCommandLineAnsi());
+  getargsW(&c.wide, platformCommandLineWide());
+  c.text.clear();
+  for (int i = 0; i < c.wide.count; ++i) {
+    std::string utf8(static_cast<size_t>(unilen(c.wide.arg[i])) * 3 + 1, '\0');
+    struni2utf8(&utf8[0], c.wide.arg[i]);
+    utf8.resize(std::strlen(utf8.c_str()));
+    c.text.push_back(utf8);
+  }
+  if (c.text.empty())
+    c.text.push_back("");
+  c.argv.clear();
+  for (std::string& t : c.text)
+    c.argv.push_back(&t[0]);
+  c.argv.push_back(nullptr);
+  *argv = c.argv.data();
+  return static_cast<int>(c.text.size());
+}
+
+int loadArguments(int argc, char** argv) {
+  ArgumentForms& f = gArgumentForms;
+  clearargs(&gArgTable, &gArgTableW);
+  int leftOut = 0;
+  bool full = false;
+  for (int k = 0; k < argc; ++k) {
+    const char* element = argv[k] != nullptr ? argv[k] : "";
+    if (!full)
+      full = !elementForms(k, element, f) || putargs(&gArgTable, &gArgTableW, f.ansi, f.wide) != 0;
+    if (full && k > 0 && element[0] != '-') {
+      trace("arguments: %s left out\n", element);
+      ++leftOut;
+    }
+  }
+  if (gArgTable.count == 0)
+    putargs(&gArgTable, &gArgTableW, "", u"");
+  return leftOut;
+}
+#else
 int loadArguments(int argc, char** argv) {
   ArgumentForms& f = gArgumentForms;
   clearargs(&gArgTable, &gArgTableW);
@@ -108,6 +197,7 @@ int loadArguments(int argc, char** argv) {
     putargs(&gArgTable, &gArgTableW, "", u"");
   return leftOut;
 }
+#endif
 
 void startupEnvironment() {
   StartupState& s = gStartup;

@@ -9,6 +9,14 @@
 // elements from the first that does not fit on are left out. Returns how many of those
 // are file arguments (not options), 0 normally.
 int loadArguments(int argc, char** argv);
+#ifdef _WIN32
+// Windows: splits the process's command line, GetCommandLineA and GetCommandLineW, with
+// getargs and getargsW, and sets *argv to the UTF-16 arguments as UTF-8 text, for the
+// option pass and the console's names and messages. loadArguments then takes each element
+// that comes from here in its two forms as the split gave them, untouched, and argument 0
+// as the program's module path. Returns the count.
+int loadCommandLine(char*** argv);
+#endif
 // Language flags, console output code page and program directory (from argument 0).
 void startupEnvironment();
 // One pass over the ANSI arguments 1..510 that begin with '-' or '/': sets displayLevel

@@ -9,6 +9,17 @@
 #define KINETRACE_FREETYPE_LIBRARY "libfreetype.so.6"
 #endif
 
+#ifdef _WIN32
+// Windows links the static FreeType into the program: the table is filled directly.
+const FreeTypeCalls* freeTypeCalls() {
+  static const FreeTypeCalls calls = {
+      FT_Init_FreeType, FT_Done_FreeType, FT_New_Face,       FT_Open_Face,
+      FT_Done_Face,     FT_Set_Char_Size, FT_Set_Transform,  FT_Get_Char_Index,
+      FT_Load_Glyph,    FT_Render_Glyph,  FT_Get_Kerning,
+  };
+  return &calls;
+}
+#else
 namespace {
 
 struct FreeTypeLoad {
@@ -50,3 +61,4 @@ const FreeTypeCalls* freeTypeCalls() {
   }
   return f.state == 1 ? &f.calls : nullptr;
 }
+#endif

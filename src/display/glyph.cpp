@@ -329,9 +329,15 @@ int glyphLoadFont(const char* sjisPath, float widthPoints, float heightPoints) {
   if (startLibrary() != 0)
     return GLYPH_LOAD_NO_LIBRARY;
   glyphUnloadFont();
+#ifdef _WIN32
+  // FreeType opens the name with the C runtime, which takes the ANSI form as it is.
+  const char* systemPath = sjisPath;
+#else
   char utf8Path[4096];
-  if (sjisPath == nullptr || ansiPathToUtf8(utf8Path, sizeof utf8Path, sjisPath) != 0 ||
-      gGlyph.ft->newFace(gGlyph.library, utf8Path, 0, &gGlyph.face) != 0) {
+  const char* systemPath =
+      sjisPath != nullptr && ansiPathToUtf8(utf8Path, sizeof utf8Path, sjisPath) == 0 ? utf8Path : nullptr;
+#endif
+  if (systemPath == nullptr || gGlyph.ft->newFace(gGlyph.library, systemPath, 0, &gGlyph.face) != 0) {
     gGlyph.face = nullptr;
     trace("glyph: the font did not open by its ANSI path\n");
     return GLYPH_LOAD_NO_FACE;

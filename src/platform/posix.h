@@ -1,7 +1,10 @@
-// The POSIX side of the platform layer: the few operating-system services the program
-// needs (files, folders, the process, the user's language). Paths here are UTF-8, as
-// the file system speaks them; converting the program's Shift-JIS and UTF-16 path forms
-// to and from UTF-8 is the text subsystem's job (text/pathconv.h).
+// The platform layer: the few operating-system services the program needs (files,
+// folders, the process, the user's language), implemented by posix_platform.cpp on Linux
+// and by win32_platform.cpp on Windows. Paths here are UTF-8, as the Linux file system
+// speaks them; converting the program's Shift-JIS and UTF-16 path forms to and from UTF-8
+// is the text subsystem's job (text/pathconv.h). On Windows the two forms are the
+// system's own (the ANSI code page and UTF-16), so the section at the end takes them as
+// they are, and the UTF-8 functions serve only callers that hold a UTF-8 path.
 //
 // Windows share modes have no meaning here: a file opened for reading never locks others
 // out, and nothing here emulates that.
@@ -91,10 +94,15 @@ void platformFlushConsoleInput();
 
 // ---- Language and code pages ----
 
+#ifdef _WIN32
+// IsDBCSLeadByte of the system's ANSI code page.
+int platformIsDbcsLeadByte(unsigned char b);
+#else
 // The emulated ANSI code page (Shift-JIS, 932): lead bytes 0x81-0x9F and 0xE0-0xFC.
 inline int platformIsDbcsLeadByte(unsigned char b) {
   return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
 }
+#endif
 // The user's UI language as a Windows language identifier: 1041 when LC_ALL, else
 // LC_MESSAGES, else LANG (the first of them that is set and not empty) begins with "ja";
 // 1033 otherwise.
@@ -102,3 +110,51 @@ int platformUserLanguageId();
 // The console output code page: 0 when standard output is not a terminal, 65001 for a
 // UTF-8 locale, 932 for a Shift-JIS locale, 0 otherwise.
 unsigned platformConsoleOutputCodePage();
+
+// ---- Output ----
+
+// Writes size bytes of UTF-8 text to standard output (1) or standard error (2) through
+// its C stream. On Windows a stream that is a console gets the text as UTF-16
+// (WriteConsoleW), as the console's code page may not be UTF-8; a redirected one gets the
+// bytes. Returns size, or less when the write failed.
+size_t platformWriteText(int stream, const char* text, size_t size);
+
+#ifdef _WIN32
+// ---- Windows: the program's path forms as the system takes them ----
+//
+// An ANSI path goes to the C runtime and the A functions untouched, a UTF-16 path to the
+// W functions untouched. Opens refuse a directory with errno EISDIR and set errno from the
+// system's error otherwise, so that the reasons read as on Linux.
+
+// fopen / _wfopen.
+FILE* platformFopenAnsi(const char* ansiPath, const char* mode);
+FILE* platformFopenWide(const char16_t* widePath, const char* mode);
+// CreateFileW for reading (share mode 0, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL) as a
+// descriptor of the functions above. Returns it, or -1.
+int platformOpenReadWide(const char16_t* widePath);
+// As platformFileKind.
+int platformFileKindAnsi(const char* ansiPath);
+// As platformSameFile (volume serial number and file index); a null form is not used.
+int platformSameFileForms(const char* ansiA, const char16_t* wideA, const char* ansiB,
+                          const char16_t* wideB);
+// FindFirstFileA/W on the path (wildcards allowed): the stored name of the first match that
+// is not a directory, looking at no more than two matches. Returns 0 with the name in out
+// (outSize characters), -1 when nothing or only a directory matches, -2 when the first two
+// matches are directories.
+int platformFindNameAnsi(char* out, size_t outSize, const char* ansiPath);
+int platformFindNameWide(char16_t* out, size_t outUnits, const char16_t* widePath);
+// GetCurrentDirectoryA/W. Returns 0, or -1.
+int platformCurrentDirectoryAnsi(char* out, size_t size);
+int platformCurrentDirectoryWide(char16_t* out, size_t units);
+// GetCommandLineA/W: the whole command line as the process was given it.
+const char* platformCommandLineAnsi();
+const char16_t* platformCommandLineWide();
+// GetModuleFileNameA/W of the program. Returns 0, or -1.
+int platformExecutablePathAnsi(char* out, size_t size);
+int platformExecutablePathWide(char16_t* out, size_t units);
+// A UTF-16 text in the ANSI code page (what the A functions would make of it; '?' for a
+// character it cannot hold). Returns 0, or -1 when it does not fit in size bytes.
+int platformWideToAnsi(char* out, size_t size, const char16_t* wide);
+// The ANSI text as UTF-16. Returns 0, or -1 when it does not fit in units units.
+int platformAnsiToWide(char16_t* out, size_t units, const char* ansi);
+#endif

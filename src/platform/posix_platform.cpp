@@ -251,3 +251,9 @@ unsigned platformConsoleOutputCodePage() {
     return 932;
   return 0;
 }
+
+// ---- Output ----
+
+size_t platformWriteText(int stream, const char* text, size_t size) {
+  return std::fwrite(text, 1, size, stream == 2 ? stderr : stdout);
+}

@@ -28,6 +28,12 @@ const char* fileErrorText(int error) {
   return error == FILE_ERROR_NOT_REGULAR ? "not a regular file" : std::strerror(error);
 }
 
+// The single-threaded program takes the stream's bytes without its lock.
+#ifdef _WIN32
+#define getc_unlocked _getc_nolock
+#define putc_unlocked _putc_nolock
+#endif
+
 namespace {
 
 // Room for a converted path: PATH_MAX of Linux.
@@ -48,6 +54,16 @@ struct OpenedFile {
 // Both members stay empty on failure.
 OpenedFile openPath(const char* ansiPath, const char16_t* widePath, int useWide, const char* mode) {
   OpenedFile f = {nullptr, -1};
+#ifdef _WIN32
+  // Both forms are the system's own: each goes to its functions as it is.
+  if (mode != nullptr)
+    f.stream = useWide ? platformFopenWide(widePath, mode) : platformFopenAnsi(ansiPath, mode);
+  else
+    f.handle = platformOpenReadWide(widePath);
+  if (f.stream == nullptr && f.handle < 0)
+    trace("files: cannot open the %s path\n", useWide ? "UTF-16" : "ANSI");
+  return f;
+#endif
   char utf8[UTF8_PATH_SIZE];
   int converted = useWide ? widePathToUtf8(utf8, sizeof utf8, widePath)
                           : ansiPathToUtf8(utf8, sizeof utf8, ansiPath);
@@ -618,6 +634,9 @@ int chkqmark(const char* ansiPath) {
 }
 
 int chkfilekind(const char* ansiPath) {
+#ifdef _WIN32
+  return ansiPath != nullptr ? platformFileKindAnsi(ansiPath) : FILE_KIND_NONE;
+#endif
   char utf8[UTF8_PATH_SIZE];
   if (ansiPath == nullptr || ansiPathToUtf8(utf8, sizeof utf8, ansiPath) != 0)
     return FILE_KIND_NONE;
@@ -625,6 +644,10 @@ int chkfilekind(const char* ansiPath) {
 }
 
 int chksamefile(const char* ansiPathA, const char* ansiPathB) {
+#ifdef _WIN32
+  if (ansiPathA != nullptr && ansiPathB != nullptr)
+    return platformSameFileForms(ansiPathA, nullptr, ansiPathB, nullptr);
+#endif
   char a[UTF8_PATH_SIZE];
   char b[UTF8_PATH_SIZE];
   if (ansiPathA == nullptr || ansiPathB == nullptr || ansiPathToUtf8(a, sizeof a, ansiPathA) != 0 ||
@@ -634,6 +657,10 @@ int chksamefile(const char* ansiPathA, const char* ansiPathB) {
 }
 
 int chksamefileW(const char* ansiPathA, const char16_t* widePathB) {
+#ifdef _WIN32
+  if (ansiPathA != nullptr && widePathB != nullptr)
+    return platformSameFileForms(ansiPathA, nullptr, nullptr, widePathB);
+#endif
   char a[UTF8_PATH_SIZE];
   char b[UTF8_PATH_SIZE];
   if (ansiPathA == nullptr || widePathB == nullptr || ansiPathToUtf8(a, sizeof a, ansiPathA) != 0 ||

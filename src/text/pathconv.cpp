@@ -388,6 +388,10 @@ int utf8PathToWide(char16_t* out, size_t outUnits, const char* utf8Path) {
 }
 
 int hasPathEscapes(const char16_t* widePath) {
+#ifdef _WIN32
+  // UTF-16 is the system's own form there: nothing in it was escaped.
+  return 0;
+#endif
   if (widePath == nullptr)
     return 0;
   for (const char16_t* p = widePath; *p != 0; p++) {

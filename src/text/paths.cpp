@@ -450,6 +450,9 @@ int rawComponentPath(char* out, size_t outSize, const char* ansiPath) {
 
 int findname(char* out, const char* path) {
   out[0] = '\0';
+#ifdef _WIN32
+  return platformFindNameAnsi(out, 260, path);
+#endif
   char utf8Path[SYSTEM_PATH_SIZE];
   if (ansiPathToUtf8(utf8Path, sizeof utf8Path, path) != 0)
     return -1;
@@ -466,6 +469,9 @@ int findname(char* out, const char* path) {
 
 int findnameW(char16_t* out, const char16_t* path) {
   out[0] = 0;
+#ifdef _WIN32
+  return platformFindNameWide(out, 260, path);
+#endif
   char utf8Path[SYSTEM_PATH_SIZE];
   if (widePathToUtf8(utf8Path, sizeof utf8Path, path) != 0)
     return -1;
@@ -484,6 +490,9 @@ int getcurdir(char* out, size_t outSize) {
   char utf8Path[SYSTEM_PATH_SIZE];
   if (outSize == 0)
     return -1;
+#ifdef _WIN32
+  return platformCurrentDirectoryAnsi(out, outSize);
+#endif
   if (platformCurrentDirectory(utf8Path, sizeof utf8Path) != 0 ||
       utf8PathToAnsi(out, outSize, utf8Path) != 0) {
     out[0] = '\0';
@@ -496,6 +505,9 @@ int getcurdirW(char16_t* out, size_t outUnits) {
   char utf8Path[SYSTEM_PATH_SIZE];
   if (outUnits == 0)
     return -1;
+#ifdef _WIN32
+  return platformCurrentDirectoryWide(out, outUnits);
+#endif
   if (platformCurrentDirectory(utf8Path, sizeof utf8Path) != 0 ||
       utf8PathToWide(out, outUnits, utf8Path) != 0) {
     out[0] = 0;

@@ -101,6 +101,11 @@ int toPathForms(const char* utf8Folder, char* ansi, size_t ansiSize, char16_t* w
 } // namespace
 
 int userConfigFolder(char* ansi, size_t ansiSize, char16_t* wide, size_t wideUnits) {
+#ifdef _WIN32
+  // Windows keeps alias.ini beside the program only.
+  (void)ansi, (void)ansiSize, (void)wide, (void)wideUnits;
+  return -1;
+#endif
   char home[SYSTEM_PATH_SIZE];
   char folder[SYSTEM_PATH_SIZE];
   if (folderFromEnv(home, "XDG_CONFIG_HOME", ".config") != 0 ||
@@ -110,6 +115,11 @@ int userConfigFolder(char* ansi, size_t ansiSize, char16_t* wide, size_t wideUni
 }
 
 int userPicturesFolder(char* ansi, size_t ansiSize, char16_t* wide, size_t wideUnits) {
+#ifdef _WIN32
+  // Windows keeps the captures beside the program only.
+  (void)ansi, (void)ansiSize, (void)wide, (void)wideUnits;
+  return -1;
+#endif
   char pictures[SYSTEM_PATH_SIZE];
   char folder[SYSTEM_PATH_SIZE];
   const char* value = platformGetEnv("XDG_PICTURES_DIR");
