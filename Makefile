@@ -9,6 +9,8 @@
 #   make check-package  build, check, install and remove that package (tools/check_package.sh)
 #   make windows  cross-build the Windows program with mingw-w64 (build-windows) and pack
 #                 dist/kinetrace-<version>-win64.zip
+#   make windows-check  the test suite cross-built in build-windows and run under Wine, and
+#                 the Windows console output compared with the Linux build's
 BUILD ?= build
 ASAN_BUILD ?= build-asan
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
@@ -23,7 +25,7 @@ SANITIZE = -fsanitize=address,undefined,float-cast-overflow -fno-sanitize-recove
 SANITIZE_ENV = ASAN_OPTIONS=detect_leaks=1:check_initialization_order=1:strict_string_checks=1 \
 	UBSAN_OPTIONS=print_stacktrace=1 LSAN_OPTIONS=suppressions=$(CURDIR)/tools/lsan.supp
 
-.PHONY: run check asan fuzz console-only package check-package windows build deps-build \
+.PHONY: run check asan fuzz console-only package check-package windows windows-check build deps-build \
 	deps-test deps-fuzz deps-package deps-windows clean
 
 # The report window when a display answers; otherwise kinetrace says why (status 1) and
@@ -79,6 +81,17 @@ windows: deps-windows
 		-DKINETRACE_QT=OFF -DKINETRACE_TESTS=$(WINDOWS_TESTS) -DKINETRACE_WERROR=ON $(CMAKE_FLAGS)
 	cmake --build $(WINDOWS_BUILD) -j$(JOBS) --target kinetrace kinetrace_console
 	tools/windows_dist.sh $(WINDOWS_BUILD) dist
+
+# The same build folder as make windows, with the tests; the Linux program (built in
+# $(BUILD), configured without tests when that folder is new) for the comparison of the
+# console output. Wine runs in a private Xvfb, with its prefix in $(WINDOWS_BUILD)/wine.
+windows-check: deps-test deps-windows
+	[ -f $(BUILD)/CMakeCache.txt ] || cmake -S . -B $(BUILD) -DKINETRACE_TESTS=OFF $(CMAKE_FLAGS)
+	cmake --build $(BUILD) -j$(JOBS) --target kinetrace
+	$(MAKE) windows WINDOWS_TESTS=ON \
+		CMAKE_FLAGS="-DKINETRACE_LINUX_PROGRAM=$(CURDIR)/$(BUILD)/bin/kinetrace $(CMAKE_FLAGS)"
+	cmake --build $(WINDOWS_BUILD) -j$(JOBS)
+	xvfb-run -a -s "-screen 0 1280x1024x24" tools/wine_check.sh $(WINDOWS_BUILD) $(JOBS)
 
 build: deps-build
 	cmake -S . -B $(BUILD) $(CMAKE_FLAGS)

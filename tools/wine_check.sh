@@ -4,15 +4,29 @@
 # each test program does not pay Wine's start-up. Run it inside a display (xvfb-run) for
 # the tests that open windows.
 #   tools/wine_check.sh BUILD_FOLDER [JOBS]
+#
+# Wine runs as a Japanese Windows (ANSI code page 932), the system the program is made
+# for: LC_ALL=ja_JP.UTF-8, with that locale compiled into the build folder (LOCPATH) when
+# the system has not generated it. Without it Wine reads the UTF-8 command line as code
+# page 932 and the program's Shift-JIS texts through code page 1252.
 set -eu
 build=$(cd "$1" && pwd)
 jobs=${2:-2}
-export WINEPREFIX="$build/wine" WINEDEBUG=-all
+export WINEPREFIX="$build/wine" WINEDEBUG=-all LC_ALL=ja_JP.UTF-8 LOCPATH="$build/locale"
 # Nothing here needs .NET or the HTML engine; offering to install them stalls a headless run.
 export WINEDLLOVERRIDES="mscoree,mshtml="
+if [ ! -d "$LOCPATH/ja_JP.UTF-8" ]; then
+  mkdir -p "$LOCPATH"
+  localedef -i ja_JP -f UTF-8 "$LOCPATH/ja_JP.UTF-8"
+fi
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   echo "wine_check: making the Wine prefix $WINEPREFIX"
   wineboot -i
+  # A program that crashes ends at once with its status instead of waiting in winedbg.
+  wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' \
+    /v Auto /t REG_SZ /d 0 /f >/dev/null
+  wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' \
+    /v Debugger /t REG_SZ /d '' /f >/dev/null
   wineserver -w
 fi
 wineserver -p

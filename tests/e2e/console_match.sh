@@ -6,7 +6,9 @@
 # output and exit status must be the same. Folders that are missing are skipped with a
 # message; 77 (skipped) when the Linux program is missing or no folder holds a motion.
 set -u
-linux=$1 exe=$2 com=$3
+# Absolute names: the programs run from inside the sample folders.
+absolute() { case $1 in /*) echo "$1" ;; *) echo "$PWD/$1" ;; esac; }
+linux=$(absolute "$1") exe=$(absolute "$2") com=$(absolute "$3")
 shift 3
 if [ ! -x "$linux" ]; then
   echo "console_match: no Linux kinetrace at '$linux' (configure with -DKINETRACE_LINUX_PROGRAM=...)"

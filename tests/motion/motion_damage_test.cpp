@@ -204,6 +204,12 @@ TEST(MotionDamage, ANameFloodCutAnywhere) {
                                       (NAME_LIST_CAPACITY - BUILTIN_MORPH_COUNT));
 }
 
+#ifdef _WIN32
+constexpr size_t kPrefixStride = 53;
+#else
+constexpr size_t kPrefixStride = 1;
+#endif
+
 TEST(MotionDamage, EveryPrefixOfEverySampleMotion) {
   const std::vector<std::string> samples = sampleMotions();
   if (samples.empty())
@@ -217,13 +223,28 @@ TEST(MotionDamage, EveryPrefixOfEverySampleMotion) {
     const std::vector<uint8_t> bytes(content.begin(), content.end());
     ASSERT_FALSE(bytes.empty());
     ASSERT_EQ(expectedRead(bytes.data(), bytes.size()).result, 0) << "a sample reads whole";
-    // One copy of the file, cut shorter and shorter in place.
+    // One copy of the file, cut shorter and shorter in place. Windows refuses the reader a
+    // file that is open for writing elsewhere: there it is opened for each cut.
     dir.write("prefix.vmd", bytes);
+#ifdef _WIN32
+    auto cut = [&path](size_t length) {
+      const int fd = open(path.c_str(), O_WRONLY | O_BINARY);
+      const bool done = fd >= 0 && ftruncate(fd, static_cast<off_t>(length)) == 0;
+      return close(fd) == 0 && done;
+    };
+#else
     int fd = open(path.c_str(), O_WRONLY);
     ASSERT_GE(fd, 0);
+    auto cut = [fd](size_t length) { return ftruncate(fd, static_cast<off_t>(length)) == 0; };
+#endif
     int failures = 0;
     for (size_t length = bytes.size() + 1; length-- > 0 && failures < 5;) {
-      ASSERT_EQ(ftruncate(fd, static_cast<off_t>(length)), 0);
+      // Under Wine each open is a trip to its server (about a millisecond a prefix): there
+      // every 53rd prefix (53 divides no record size, so the cuts still fall on every offset
+      // within the records) and the whole file.
+      if (kPrefixStride > 1 && length % kPrefixStride != 0 && length != bytes.size())
+        continue;
+      ASSERT_TRUE(cut(length));
       // Both ways of opening, alternately: the stream and the descriptor read-ahead. The
       // built-in tables only for the whole file: where names land does not change how a
       // damaged file ends, and matching hundreds of names against them at each of the
@@ -235,7 +256,9 @@ TEST(MotionDamage, EveryPrefixOfEverySampleMotion) {
         ++failures;
       }
     }
+#ifndef _WIN32
     close(fd);
+#endif
   }
 }
 
