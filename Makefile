@@ -26,7 +26,7 @@ SANITIZE_ENV = ASAN_OPTIONS=detect_leaks=1:check_initialization_order=1:strict_s
 	UBSAN_OPTIONS=print_stacktrace=1 LSAN_OPTIONS=suppressions=$(CURDIR)/tools/lsan.supp
 
 .PHONY: run check asan fuzz console-only package check-package windows windows-check build deps-build \
-	deps-test deps-fuzz deps-package deps-windows clean
+	deps-test deps-fuzz deps-package deps-windows deps-windows-test clean
 
 # The report window when a display answers; otherwise kinetrace says why (status 1) and
 # the report goes to the terminal instead.
@@ -85,7 +85,7 @@ windows: deps-windows
 # The same build folder as make windows, with the tests; the Linux program (built in
 # $(BUILD), configured without tests when that folder is new) for the comparison of the
 # console output. Wine runs in a private Xvfb, with its prefix in $(WINDOWS_BUILD)/wine.
-windows-check: deps-test deps-windows
+windows-check: deps-build deps-windows-test
 	[ -f $(BUILD)/CMakeCache.txt ] || cmake -S . -B $(BUILD) -DKINETRACE_TESTS=OFF $(CMAKE_FLAGS)
 	cmake --build $(BUILD) -j$(JOBS) --target kinetrace
 	$(MAKE) windows WINDOWS_TESTS=ON \
@@ -111,6 +111,9 @@ deps-package:
 
 deps-windows:
 	@tools/deps.sh windows
+
+deps-windows-test:
+	@tools/deps.sh windows-test
 
 clean:
 	rm -rf $(BUILD) $(PACKAGE_BUILD) $(WINDOWS_BUILD) dist kinetrace_*.deb

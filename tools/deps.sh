@@ -6,6 +6,8 @@
 #   tools/deps.sh package what building and checking the Debian package needs
 #   tools/deps.sh windows what cross-building the Windows program and running it under Wine
 #                         needs (FreeType's source comes through apt-get source)
+#   tools/deps.sh windows-test  the above plus Xvfb (xvfb-run needs xauth), for the test
+#                         suite under Wine
 # As root it runs apt-get; otherwise it prints the exact apt-get line and fails.
 set -eu
 
@@ -15,6 +17,7 @@ fuzz_packages="$test_packages clang libclang-rt-14-dev"
 package_packages="$build_packages dpkg-dev file lintian desktop-file-utils appstream man-db libglib2.0-bin"
 windows_packages="cmake make g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64 dpkg-dev \
   libgtest-dev nlohmann-json3-dev fonts-vlgothic zip"
+windows_test_packages="$windows_packages xvfb xauth"
 
 case "${1:-test}" in
   build) wanted=$build_packages ;;
@@ -22,7 +25,8 @@ case "${1:-test}" in
   fuzz) wanted=$fuzz_packages ;;
   package) wanted=$package_packages ;;
   windows) wanted=$windows_packages ;;
-  *) echo "usage: $0 build|test|fuzz|package|windows" >&2; exit 2 ;;
+  windows-test) wanted=$windows_test_packages ;;
+  *) echo "usage: $0 build|test|fuzz|package|windows|windows-test" >&2; exit 2 ;;
 esac
 [ -n "${KINETRACE_EXTRA_PACKAGES:-}" ] && wanted="$wanted $KINETRACE_EXTRA_PACKAGES"
 
