@@ -15,8 +15,10 @@ build_packages="cmake make g++ libfreetype-dev qt6-base-dev fonts-vlgothic nlohm
 test_packages="$build_packages libgtest-dev fonts-dejavu-core xvfb xdotool xclip"
 fuzz_packages="$test_packages clang libclang-rt-14-dev"
 package_packages="$build_packages dpkg-dev file lintian desktop-file-utils appstream man-db libglib2.0-bin"
+# locales: Wine takes the ANSI code page from the locale; a ja_JP.UTF-8 made with localedef
+# gives it 932, the code page the Linux build emulates.
 windows_packages="cmake make g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64 dpkg-dev \
-  libgtest-dev nlohmann-json3-dev fonts-vlgothic zip"
+  libgtest-dev nlohmann-json3-dev fonts-vlgothic zip locales"
 windows_test_packages="$windows_packages xvfb xauth"
 
 case "${1:-test}" in
