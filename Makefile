@@ -84,14 +84,15 @@ windows: deps-windows
 
 # The same build folder as make windows, with the tests; the Linux program (built in
 # $(BUILD), configured without tests when that folder is new) for the comparison of the
-# console output. Wine runs in a private Xvfb, with its prefix in $(WINDOWS_BUILD)/wine.
+# console output. Wine runs in a private Xvfb, with its prefix in $(WINDOWS_BUILD)/wine
+# (tools/wine_check.sh).
 windows-check: deps-build deps-windows-test
 	[ -f $(BUILD)/CMakeCache.txt ] || cmake -S . -B $(BUILD) -DKINETRACE_TESTS=OFF $(CMAKE_FLAGS)
 	cmake --build $(BUILD) -j$(JOBS) --target kinetrace
 	$(MAKE) windows WINDOWS_TESTS=ON \
 		CMAKE_FLAGS="-DKINETRACE_LINUX_PROGRAM=$(CURDIR)/$(BUILD)/bin/kinetrace $(CMAKE_FLAGS)"
 	cmake --build $(WINDOWS_BUILD) -j$(JOBS)
-	xvfb-run -a -s "-screen 0 1280x1024x24" tools/wine_check.sh $(WINDOWS_BUILD) $(JOBS)
+	tools/wine_check.sh $(WINDOWS_BUILD) $(JOBS)
 
 build: deps-build
 	cmake -S . -B $(BUILD) $(CMAKE_FLAGS)

@@ -6,8 +6,7 @@
 #   tools/deps.sh package what building and checking the Debian package needs
 #   tools/deps.sh windows what cross-building the Windows program and running it under Wine
 #                         needs (FreeType's source comes through apt-get source)
-#   tools/deps.sh windows-test  the above plus Xvfb (xvfb-run needs xauth), for the test
-#                         suite under Wine
+#   tools/deps.sh windows-test  the above plus Xvfb, for the test suite under Wine
 # As root it runs apt-get; otherwise it prints the exact apt-get line and fails.
 set -eu
 
@@ -19,7 +18,7 @@ package_packages="$build_packages dpkg-dev file lintian desktop-file-utils appst
 # gives it 932, the code page the Linux build emulates.
 windows_packages="cmake make g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64 dpkg-dev \
   libgtest-dev nlohmann-json3-dev fonts-vlgothic zip locales"
-windows_test_packages="$windows_packages xvfb xauth"
+windows_test_packages="$windows_packages xvfb"
 
 case "${1:-test}" in
   build) wanted=$build_packages ;;

@@ -1,8 +1,8 @@
 #!/bin/sh
 # Runs the tests of a Windows build (ctest) under Wine, with a Wine prefix of its own inside
 # the build folder (made on first use) and one wineserver kept for the whole run, so that
-# each test program does not pay Wine's start-up. Run it inside a display (xvfb-run) for
-# the tests that open windows.
+# each test program does not pay Wine's start-up, and a private Xvfb for the tests that open
+# windows (on a display number it picks itself, which no other run can take meanwhile).
 #   tools/wine_check.sh BUILD_FOLDER [JOBS]
 #
 # Wine runs as a Japanese Windows (ANSI code page 932), the system the program is made
@@ -15,6 +15,15 @@ jobs=${2:-2}
 export WINEPREFIX="$build/wine" WINEDEBUG=-all LC_ALL=ja_JP.UTF-8 LOCPATH="$build/locale"
 # Nothing here needs .NET or the HTML engine; offering to install them stalls a headless run.
 export WINEDLLOVERRIDES="mscoree,mshtml="
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$build/xvfb-display" 2>/dev/null &
+xvfb=$!
+trap 'wineserver -k 2>/dev/null || true; kill $xvfb 2>/dev/null || true' EXIT
+for _ in $(seq 100); do
+  [ -s "$build/xvfb-display" ] && break
+  sleep 0.1
+done
+[ -s "$build/xvfb-display" ] || { echo "wine_check: Xvfb did not start" >&2; exit 1; }
+export DISPLAY=":$(cat "$build/xvfb-display")"
 if [ ! -d "$LOCPATH/ja_JP.UTF-8" ]; then
   mkdir -p "$LOCPATH"
   localedef -i ja_JP -f UTF-8 "$LOCPATH/ja_JP.UTF-8"
