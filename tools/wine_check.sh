@@ -23,7 +23,8 @@ for _ in $(seq 100); do
   sleep 0.1
 done
 [ -s "$build/xvfb-display" ] || { echo "wine_check: Xvfb did not start" >&2; exit 1; }
-export DISPLAY=":$(cat "$build/xvfb-display")"
+display=$(cat "$build/xvfb-display")
+export DISPLAY=":$display"
 if [ ! -d "$LOCPATH/ja_JP.UTF-8" ]; then
   mkdir -p "$LOCPATH"
   localedef -i ja_JP -f UTF-8 "$LOCPATH/ja_JP.UTF-8"

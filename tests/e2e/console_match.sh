@@ -38,6 +38,7 @@ for folder in "$@"; do
     continue
   fi
   # Names in byte order; a name holding a newline would be split, and none of ours does.
+  # shellcheck disable=SC2010
   names=$(cd "$folder" && LC_ALL=C ls -1 | grep -i '\.vmd$')
   if [ -z "$names" ]; then
     echo "console_match: skipping $folder: no .vmd files"
