@@ -9,6 +9,8 @@
 #   make check-package  build, check, install and remove that package (tools/check_package.sh)
 #   make windows  cross-build the Windows program with mingw-w64 (build-windows) and pack
 #                 dist/kinetrace-<version>-win64.zip
+#   make windows-check  the test suite cross-built in build-windows and run under Wine, and
+#                 the Windows console output compared with the Linux build's
 BUILD ?= build
 ASAN_BUILD ?= build-asan
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
@@ -23,8 +25,8 @@ SANITIZE = -fsanitize=address,undefined,float-cast-overflow -fno-sanitize-recove
 SANITIZE_ENV = ASAN_OPTIONS=detect_leaks=1:check_initialization_order=1:strict_string_checks=1 \
 	UBSAN_OPTIONS=print_stacktrace=1 LSAN_OPTIONS=suppressions=$(CURDIR)/tools/lsan.supp
 
-.PHONY: run check asan fuzz console-only package check-package windows build deps-build \
-	deps-test deps-fuzz deps-package deps-windows clean
+.PHONY: run check asan fuzz console-only package check-package windows windows-check build deps-build \
+	deps-test deps-fuzz deps-package deps-windows deps-windows-test clean
 
 # The report window when a display answers; otherwise kinetrace says why (status 1) and
 # the report goes to the terminal instead.
@@ -80,6 +82,18 @@ windows: deps-windows
 	cmake --build $(WINDOWS_BUILD) -j$(JOBS) --target kinetrace kinetrace_console
 	tools/windows_dist.sh $(WINDOWS_BUILD) dist
 
+# The same build folder as make windows, with the tests; the Linux program (built in
+# $(BUILD), configured without tests when that folder is new) for the comparison of the
+# console output. Wine runs in a private Xvfb, with its prefix in $(WINDOWS_BUILD)/wine
+# (tools/wine_check.sh).
+windows-check: deps-build deps-windows-test
+	[ -f $(BUILD)/CMakeCache.txt ] || cmake -S . -B $(BUILD) -DKINETRACE_TESTS=OFF $(CMAKE_FLAGS)
+	cmake --build $(BUILD) -j$(JOBS) --target kinetrace
+	$(MAKE) windows WINDOWS_TESTS=ON \
+		CMAKE_FLAGS="-DKINETRACE_LINUX_PROGRAM=$(CURDIR)/$(BUILD)/bin/kinetrace $(CMAKE_FLAGS)"
+	cmake --build $(WINDOWS_BUILD) -j$(JOBS)
+	tools/wine_check.sh $(WINDOWS_BUILD) $(JOBS)
+
 build: deps-build
 	cmake -S . -B $(BUILD) $(CMAKE_FLAGS)
 	cmake --build $(BUILD) -j$(JOBS)
@@ -98,6 +112,9 @@ deps-package:
 
 deps-windows:
 	@tools/deps.sh windows
+
+deps-windows-test:
+	@tools/deps.sh windows-test
 
 clean:
 	rm -rf $(BUILD) $(PACKAGE_BUILD) $(WINDOWS_BUILD) dist kinetrace_*.deb

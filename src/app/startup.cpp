@@ -127,7 +127,10 @@ bool elementForms(int k, const char* element, ArgumentForms& f) {
     unicat(f.wide, c.wide.arg[index]);
     return true;
   }
-  return strutf82uni(f.wide, element) != 0 && platformWideToAnsi(f.ansi, sizeof f.ansi, f.wide) == 0;
+  // A path's own conversion: bounded by the pool, and surrogate pairs above U+FFFF.
+  if (utf8PathToWide(f.wide, ARG_POOL_SIZE, element) != 0)
+    return false;
+  return platformWideToAnsi(f.ansi, sizeof f.ansi, f.wide) == 0;
 }
 
 } // namespace

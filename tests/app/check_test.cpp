@@ -5,7 +5,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <dirent.h>
 #include <string>
 #include <vector>
 
@@ -371,16 +370,11 @@ TEST_F(Check, MotionNamesWithPatternCharactersStayThemselves) {
 }
 
 TEST_F(Check, SampleMotionsCountEveryKey) {
-  DIR* dir = opendir(KT_SAMPLES_DIR);
-  if (dir == nullptr)
-    GTEST_SKIP() << "no sample motions in " << KT_SAMPLES_DIR;
   std::vector<std::string> files;
-  while (dirent* entry = readdir(dir)) {
-    const std::string name = entry->d_name;
+  for (const std::string& name : test_files::listFolder(KT_SAMPLES_DIR)) {
     if (name.size() > 4 && name.substr(name.size() - 4) == ".vmd")
       files.push_back(std::string(KT_SAMPLES_DIR) + "/" + name);
   }
-  closedir(dir);
   if (files.empty())
     GTEST_SKIP() << "no .vmd files in " << KT_SAMPLES_DIR;
   for (const std::string& path : files) {

@@ -2,31 +2,48 @@
 // its exit status, standard output and standard error. Options: where standard output goes
 // (a file, a pseudo-terminal, /dev/full), NO_COLOR and TERM, the working directory, and a
 // deadline after which the child is killed. Needs KT_BINARY_DIR (set by tests/CMakeLists.txt).
+// On Windows the child is started with CreateProcessW; there is no pseudo-terminal and no
+// device that fails every write there, so kTerminalOutput and kFullDeviceOutput say
+// whether those outputs can be had.
 #pragma once
 
 #include <cerrno>
 #include <chrono>
-#include <csignal>
 #include <cstring>
+#include <string>
+#include <vector>
+#ifndef _WIN32
+#include <csignal>
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
-#include <string>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
-#include <vector>
+#endif
 
 #include "common/tempdir.h"
 
+#ifndef _WIN32
 extern char** environ;
+#endif
 
 namespace test_program {
 
+#ifdef _WIN32
+// The console program (kinetrace.com); kinetrace.exe is the same program for the desktop.
+inline const std::string kProgramPath = KT_BINARY_DIR "/bin/kinetrace.com";
+constexpr bool kTerminalOutput = false;
+constexpr bool kFullDeviceOutput = false;
+#else
 inline const std::string kProgramPath = KT_BINARY_DIR "/bin/kinetrace";
+constexpr bool kTerminalOutput = true;
+constexpr bool kFullDeviceOutput = true;
+#endif
 
 struct Outcome {
-  int status = -1; // exit status; 128 + signal when killed; -1 when it could not run
+  int status = -1; // exit status; 128 + signal when killed (137 for the deadline on Windows
+                   // too); -1 when it could not run
   std::string out;
   std::string err;
 };
@@ -62,9 +79,22 @@ inline std::string copyProgramInto(const test_files::TempDir& dir) {
   const std::string bytes = test_files::readFile(kProgramPath);
   if (bytes.empty())
     return "";
+#ifdef _WIN32
+  const std::string copy = dir.write("kinetrace.com", bytes);
+  return test_files::readFile(copy).size() == bytes.size() ? copy : "";
+#else
   const std::string copy = dir.write("kinetrace", bytes);
   return chmod(copy.c_str(), 0755) == 0 ? copy : "";
+#endif
 }
+
+#ifdef _WIN32
+
+// In common/win32_support.cpp: CreateProcessW with standard output and error redirected
+// to files, as the Linux runner does. Only TO_FILE; other outputs give status -1.
+Outcome runProgram(const std::vector<std::string>& args, const RunOptions& options = {});
+
+#else
 
 namespace detail {
 
@@ -188,5 +218,7 @@ inline Outcome runProgram(const std::vector<std::string>& args, const RunOptions
   result.err = test_files::readFile(errPath);
   return result;
 }
+
+#endif
 
 } // namespace test_program

@@ -118,6 +118,8 @@ TEST_F(Capture, OnlyBmpNamesAreWritten) {
   EXPECT_EQ(CAPTURE_CREATE_FAILED, captureToBmp(ansiPath(folder.path("missing/cap.bmp")).c_str()));
 }
 
+// Linux only: Windows has no device that fails every write (NUL takes them all).
+#ifndef _WIN32
 TEST_F(Capture, AWriteFailureIsNeverReportedAsSuccess) {
   std::string full = folder.path("full.bmp");
   if (symlink("/dev/full", full.c_str()) != 0)
@@ -136,6 +138,7 @@ TEST_F(Capture, AWriteFailureIsNeverReportedAsSuccess) {
     EXPECT_EQ(CAPTURE_PIXELS_FAILED, captureToBmp(ansiPath(full).c_str()));
   }
 }
+#endif
 
 // Only an earlier capture, an empty file or a new name is written; a motion (by name or
 // through a link), another program's picture, a dangling link or a FIFO are kept.
@@ -149,15 +152,21 @@ TEST_F(Capture, ReplacesOnlyEarlierCaptures) {
   std::vector<uint8_t> deeper = readFile(folder.path("earlier.bmp"));
   deeper[28] = 32; // 32 bits per pixel
   writeFile(folder.path("other.bmp"), deeper);
+  std::vector<const char*> kept = {"motion.bmp", "other.bmp"};
+#ifndef _WIN32 // links and FIFOs: Linux only
   symlink(folder.path("m.vmd").c_str(), folder.path("link.bmp").c_str());
   symlink(folder.path("new.vmd").c_str(), folder.path("dangling.bmp").c_str());
   mkfifo(folder.path("pipe.bmp").c_str(), 0600);
+  kept.insert(kept.end(), {"link.bmp", "dangling.bmp", "pipe.bmp"});
   alarm(10); // a FIFO would wait for a reader
-  for (const char* kept : {"motion.bmp", "other.bmp", "link.bmp", "dangling.bmp", "pipe.bmp"})
-    EXPECT_EQ(CAPTURE_KEPT_FILE, captureToBmp(ansiPath(folder.path(kept)).c_str())) << kept;
+#endif
+  for (const char* name : kept)
+    EXPECT_EQ(CAPTURE_KEPT_FILE, captureToBmp(ansiPath(folder.path(name)).c_str())) << name;
   for (const char* written : {"new.bmp", "earlier.bmp", "empty.bmp"})
     EXPECT_EQ(CAPTURE_OK, captureToBmp(ansiPath(folder.path(written)).c_str())) << written;
+#ifndef _WIN32
   alarm(0);
+#endif
   EXPECT_TRUE(readFile(folder.path("m.vmd")) == motion &&
               readFile(folder.path("motion.bmp")) == motion);
   EXPECT_TRUE(readFile(folder.path("other.bmp")) == deeper);

@@ -7,10 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <dirent.h>
 #include <fstream>
-#include <sys/stat.h>
-#include <unistd.h>
 
 std::string reportFontPath() {
   return std::string(KT_BINARY_DIR) + "/bin/mplus-2m-regular.ttf";
@@ -21,8 +18,7 @@ std::string kerningFontPath() {
 }
 
 bool fileExists(const std::string& path) {
-  struct stat info;
-  return stat(path.c_str(), &info) == 0;
+  return test_files::exists(path);
 }
 
 std::string ansiPath(const std::string& utf8Path) {
@@ -37,9 +33,12 @@ std::vector<uint8_t> readFile(const std::string& path) {
 }
 
 void writeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
-  std::ofstream out(path, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(bytes.data()),
-            static_cast<std::streamsize>(bytes.size()));
+  FILE* out = test_files::openFile(path, "wb");
+  if (out == nullptr)
+    return;
+  if (!bytes.empty())
+    std::fwrite(bytes.data(), 1, bytes.size(), out);
+  std::fclose(out);
 }
 
 namespace {

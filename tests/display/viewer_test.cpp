@@ -5,9 +5,23 @@
 #include "text/paths.h"
 
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <unistd.h>
+#endif
 
 namespace {
+
+// The report font beside a program in folder: a link on Linux, a copy on Windows (links
+// need a privilege there).
+int placeReportFont(const TempFolder& folder) {
+  const std::string font = folder.path("mplus-2m-regular.ttf");
+#ifdef _WIN32
+  folder.write("mplus-2m-regular.ttf", test_files::readFile(reportFontPath()));
+  return fileExists(font) ? 0 : -1;
+#else
+  return symlink(reportFontPath().c_str(), font.c_str());
+#endif
+}
 
 // Scripted user actions.
 std::function<void()> send(int id, int code = 0, int x = 0, int y = 0) {
@@ -88,11 +102,11 @@ TEST_F(Viewer, TheCloseButtonEndsOnlyTheCurrentReport) {
 
 TEST_F(Viewer, SCapturesToTheFirstFreeNumber) {
   TempFolder folder;
-  ASSERT_EQ(0, symlink(reportFontPath().c_str(), folder.path("mplus-2m-regular.ttf").c_str()));
+  ASSERT_EQ(0, placeReportFont(folder));
   start(3, folder.path());
   auto deleteFirst = [&] {
     EXPECT_TRUE(fileExists(folder.path("cap(2).bmp")));
-    unlink(folder.path("cap(1).bmp").c_str());
+    std::remove(folder.path("cap(1).bmp").c_str());
   };
   gFake.script = {key('S'), key('s'), deleteFirst, key('S'), key(0x1B)};
   EXPECT_EQ(VIEWER_DISMISSED, run());
@@ -101,8 +115,11 @@ TEST_F(Viewer, SCapturesToTheFirstFreeNumber) {
 }
 
 TEST_F(Viewer, SPassesANameThatHoldsNoCapture) {
+#ifdef _WIN32
+  GTEST_SKIP() << "a dangling symbolic link: Linux only";
+#else
   TempFolder folder;
-  ASSERT_EQ(0, symlink(reportFontPath().c_str(), folder.path("mplus-2m-regular.ttf").c_str()));
+  ASSERT_EQ(0, placeReportFont(folder));
   const std::string elsewhere = folder.path("elsewhere.bmp");
   ASSERT_EQ(0, symlink(elsewhere.c_str(), folder.path("cap(1).bmp").c_str()));
   start(3, folder.path());
@@ -110,6 +127,7 @@ TEST_F(Viewer, SPassesANameThatHoldsNoCapture) {
   EXPECT_EQ(VIEWER_DISMISSED, run());
   EXPECT_FALSE(fileExists(elsewhere)) << "the link's target stays unwritten";
   EXPECT_TRUE(fileExists(folder.path("cap(2).bmp")));
+#endif
 }
 
 TEST_F(Viewer, APanScrollsByTheDragDistanceFromThePress) {

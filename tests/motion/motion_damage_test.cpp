@@ -7,13 +7,14 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
-#include <dirent.h>
 #include <fcntl.h>
 #include <string>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
+#ifndef _WIN32
+#include <sys/resource.h>
+#include <sys/wait.h>
+#endif
 
 #include <gtest/gtest.h>
 
@@ -92,15 +93,10 @@ std::string mismatch(int result, const ReadExpectation& e) {
 
 std::vector<std::string> sampleMotions() {
   std::vector<std::string> files;
-  DIR* dir = opendir(KT_SAMPLES_DIR);
-  if (dir == nullptr)
-    return files;
-  while (const dirent* entry = readdir(dir)) {
-    const std::string name = entry->d_name;
+  for (const std::string& name : test_files::listFolder(KT_SAMPLES_DIR)) {
     if (name.size() > 4 && name.compare(name.size() - 4, 4, ".vmd") == 0)
       files.push_back(std::string(KT_SAMPLES_DIR) + "/" + name);
   }
-  closedir(dir);
   return files;
 }
 
@@ -208,6 +204,12 @@ TEST(MotionDamage, ANameFloodCutAnywhere) {
                                       (NAME_LIST_CAPACITY - BUILTIN_MORPH_COUNT));
 }
 
+#ifdef _WIN32
+constexpr size_t kPrefixStride = 53;
+#else
+constexpr size_t kPrefixStride = 1;
+#endif
+
 TEST(MotionDamage, EveryPrefixOfEverySampleMotion) {
   const std::vector<std::string> samples = sampleMotions();
   if (samples.empty())
@@ -221,13 +223,28 @@ TEST(MotionDamage, EveryPrefixOfEverySampleMotion) {
     const std::vector<uint8_t> bytes(content.begin(), content.end());
     ASSERT_FALSE(bytes.empty());
     ASSERT_EQ(expectedRead(bytes.data(), bytes.size()).result, 0) << "a sample reads whole";
-    // One copy of the file, cut shorter and shorter in place.
+    // One copy of the file, cut shorter and shorter in place. Windows refuses the reader a
+    // file that is open for writing elsewhere: there it is opened for each cut.
     dir.write("prefix.vmd", bytes);
+#ifdef _WIN32
+    auto cut = [&path](size_t length) {
+      const int fd = open(path.c_str(), O_WRONLY | O_BINARY);
+      const bool done = fd >= 0 && ftruncate(fd, static_cast<off_t>(length)) == 0;
+      return close(fd) == 0 && done;
+    };
+#else
     int fd = open(path.c_str(), O_WRONLY);
     ASSERT_GE(fd, 0);
+    auto cut = [fd](size_t length) { return ftruncate(fd, static_cast<off_t>(length)) == 0; };
+#endif
     int failures = 0;
     for (size_t length = bytes.size() + 1; length-- > 0 && failures < 5;) {
-      ASSERT_EQ(ftruncate(fd, static_cast<off_t>(length)), 0);
+      // Under Wine each open is a trip to its server (about a millisecond a prefix): there
+      // every 53rd prefix (53 divides no record size, so the cuts still fall on every offset
+      // within the records) and the whole file.
+      if (kPrefixStride > 1 && length % kPrefixStride != 0 && length != bytes.size())
+        continue;
+      ASSERT_TRUE(cut(length));
       // Both ways of opening, alternately: the stream and the descriptor read-ahead. The
       // built-in tables only for the whole file: where names land does not change how a
       // damaged file ends, and matching hundreds of names against them at each of the
@@ -239,7 +256,9 @@ TEST(MotionDamage, EveryPrefixOfEverySampleMotion) {
         ++failures;
       }
     }
+#ifndef _WIN32
     close(fd);
+#endif
   }
 }
 
@@ -309,8 +328,9 @@ TEST(MotionDamage, ABoneCountOfTwoBillionAllocatesNothing) {
     b.bone(sjis("左腕"), i, 0.5f, 0, 0, {});
   TempDir dir;
   const std::string path = dir.write("big.vmd", b.bytes);
-#if KT_ADDRESS_SANITIZER
-  // The sanitizer reserves terabytes of address space up front: no limit can be set.
+#if KT_ADDRESS_SANITIZER || defined(_WIN32)
+  // The sanitizer reserves terabytes of address space up front, and Windows has no limit
+  // for one forked child: the keys are counted without a limit.
   EXPECT_EQ(readAt(path, false), 0);
   EXPECT_EQ(keysCounted(LIST_BONE), 3);
 #else
@@ -344,6 +364,8 @@ TEST(MotionDamage, ABoneCountOfTwoBillionAllocatesNothing) {
 #endif
 }
 
+// Linux only: Windows has no FIFOs in its file system.
+#ifndef _WIN32
 TEST(MotionDamage, AFifoIsRefusedAtOnceWithItsReason) {
   TempDir dir;
   ASSERT_EQ(mkfifo(dir.path("pipe.vmd").c_str(), 0600), 0);
@@ -354,3 +376,4 @@ TEST(MotionDamage, AFifoIsRefusedAtOnceWithItsReason) {
   }
   alarm(0);
 }
+#endif

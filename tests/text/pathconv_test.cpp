@@ -246,7 +246,11 @@ TEST(PathConv, EscapesCarryNamesThatAreNotUtf8) {
   for (const char* name : names) {
     char16_t wide[64];
     ASSERT_EQ(utf8PathToWide(wide, 64, name), 0) << name;
+#ifdef _WIN32
+    EXPECT_EQ(hasPathEscapes(wide), 0) << "UTF-16 is the system's own form: nothing escaped";
+#else
     EXPECT_EQ(hasPathEscapes(wide), 1) << name;
+#endif
     EXPECT_EQ(fromWide(wide), (ToSystem{0, name}));
   }
   struct Case {

@@ -94,7 +94,7 @@ TEST(Scan, InvalidBytesAnywhereMakeTheFileNotUtf8) {
 TEST(Scan, UnopenableFilesGiveFF) {
   TempDir dir;
   ASSERT_TRUE(dir.ok());
-  ASSERT_EQ(mkdir(dir.path("folder").c_str(), 0700), 0);
+  ASSERT_EQ(test_files::makeFolder(dir.path("folder")), 0);
   for (const char* name : {"missing.ini", "folder"}) {
     SCOPED_TRACE(name);
     EXPECT_EQ(chkifutf8(dir.ansi(name).c_str()), 0xFF);
