@@ -162,6 +162,30 @@ struct SurfacePage {
   uint8_t* pixels;       // blue, green, red; null for an empty page
 };
 
+// Clips a copy of width x height pixels from (sourceX, sourceY) of page to (x, y) of the
+// window to the part the page holds, moving the target with the source. False when nothing
+// is left (or the page is empty): the copyPageToWindow of every backend starts here.
+inline bool clipPageCopy(const SurfacePage& page, int& sourceX, int& sourceY, int& x, int& y,
+                         int& width, int& height) {
+  if (page.pixels == nullptr)
+    return false;
+  if (sourceX < 0) {
+    x -= sourceX;
+    width += sourceX;
+    sourceX = 0;
+  }
+  if (sourceY < 0) {
+    y -= sourceY;
+    height += sourceY;
+    sourceY = 0;
+  }
+  if (width > page.width - sourceX)
+    width = page.width - sourceX;
+  if (height > page.height - sourceY)
+    height = page.height - sourceY;
+  return width > 0 && height > 0;
+}
+
 constexpr int VIEW_MAX_PAGES = 2;
 constexpr int VIEW_TITLE_SIZE = 128; // bytes of the stored title, terminator included
 constexpr int VIEW_PATH_SIZE = 260;  // characters of a dropped path in either form

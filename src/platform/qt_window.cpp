@@ -130,23 +130,8 @@ public:
   // The page's pixels as a non-owning image, only inside a paint.
   void copyPage(const SurfacePage* page, int sourceX, int sourceY, int x, int y, int width,
                 int height) {
-    if (painter_ == nullptr || page == nullptr || page->pixels == nullptr)
-      return;
-    if (sourceX < 0) {
-      x -= sourceX;
-      width += sourceX;
-      sourceX = 0;
-    }
-    if (sourceY < 0) {
-      y -= sourceY;
-      height += sourceY;
-      sourceY = 0;
-    }
-    if (width > page->width - sourceX)
-      width = page->width - sourceX;
-    if (height > page->height - sourceY)
-      height = page->height - sourceY;
-    if (width <= 0 || height <= 0)
+    if (painter_ == nullptr || page == nullptr ||
+        !clipPageCopy(*page, sourceX, sourceY, x, y, width, height))
       return;
     const uchar* first = page->pixels + static_cast<size_t>(sourceY) * page->stride +
                          static_cast<size_t>(sourceX) * 3;

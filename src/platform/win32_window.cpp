@@ -223,23 +223,8 @@ void win32DispatchMessages() {
 void win32CopyPageToWindow(const SurfacePage* page, int sourceX, int sourceY, int x, int y,
                            int width, int height) {
   HDC context = gWin32.paintContext;
-  if (context == nullptr || page == nullptr || page->pixels == nullptr)
-    return;
-  if (sourceX < 0) {
-    x -= sourceX;
-    width += sourceX;
-    sourceX = 0;
-  }
-  if (sourceY < 0) {
-    y -= sourceY;
-    height += sourceY;
-    sourceY = 0;
-  }
-  if (width > page->width - sourceX)
-    width = page->width - sourceX;
-  if (height > page->height - sourceY)
-    height = page->height - sourceY;
-  if (width <= 0 || height <= 0)
+  if (context == nullptr || page == nullptr ||
+      !clipPageCopy(*page, sourceX, sourceY, x, y, width, height))
     return;
   const size_t stride = (static_cast<size_t>(width) * 3 + 3) & ~static_cast<size_t>(3);
   const size_t size = stride * static_cast<size_t>(height);
