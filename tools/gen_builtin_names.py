@@ -92,23 +92,10 @@ def render():
 
 
 def main(argv):
-    text = render()
-    if len(argv) == 3 and argv[1] == "--check":
-        with open(argv[2], encoding="utf-8") as f:
-            if f.read() != text:
-                print("%s is out of date; run tools/gen_builtin_names.py %s" % (argv[2], argv[2]),
-                      file=sys.stderr)
-                return 1
-        return 0
-    if len(argv) == 2 and not argv[1].startswith("-"):
-        with open(argv[1], "w", encoding="utf-8", newline="\n") as f:
-            f.write(text)
-        return 0
-    if len(argv) == 1:
-        sys.stdout.write(text)
-        return 0
-    print(__doc__, file=sys.stderr)
-    return 2
+    status = gen_sjis_tables.run(argv, render, "gen_builtin_names.py", "utf-8")
+    if status == 2:
+        print(__doc__, file=sys.stderr)
+    return status
 
 
 if __name__ == "__main__":

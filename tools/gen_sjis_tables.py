@@ -155,24 +155,31 @@ def render():
     return "\n".join(lines) + "\n"
 
 
-def main(argv):
+def run(argv, render, script, encoding):
+    """The command line of a generator: write, check or print what render() gives."""
     text = render()
     if len(argv) == 3 and argv[1] == "--check":
-        with open(argv[2], encoding="ascii") as f:
+        with open(argv[2], encoding=encoding) as f:
             if f.read() != text:
-                print("%s is out of date; run tools/gen_sjis_tables.py %s" % (argv[2], argv[2]),
+                print("%s is out of date; run tools/%s %s" % (argv[2], script, argv[2]),
                       file=sys.stderr)
                 return 1
         return 0
     if len(argv) == 2 and not argv[1].startswith("-"):
-        with open(argv[1], "w", encoding="ascii", newline="\n") as f:
+        with open(argv[1], "w", encoding=encoding, newline="\n") as f:
             f.write(text)
         return 0
     if len(argv) == 1:
         sys.stdout.write(text)
         return 0
-    print(__doc__, file=sys.stderr)
     return 2
+
+
+def main(argv):
+    status = run(argv, render, "gen_sjis_tables.py", "ascii")
+    if status == 2:
+        print(__doc__, file=sys.stderr)
+    return status
 
 
 if __name__ == "__main__":

@@ -156,52 +156,41 @@ int loadCommandLine(char*** argv) {
   return static_cast<int>(c.text.size());
 }
 
-int loadArguments(int argc, char** argv) {
-  ArgumentForms& f = gArgumentForms;
-  clearargs(&gArgTable, &gArgTableW);
-  int leftOut = 0;
-  bool full = false;
-  for (int k = 0; k < argc; ++k) {
-    const char* element = argv[k] != nullptr ? argv[k] : "";
-    if (!full)
-      full = !elementForms(k, element, f) || putargs(&gArgTable, &gArgTableW, f.ansi, f.wide) != 0;
-    if (full && k > 0 && element[0] != '-') {
-      trace("arguments: %s left out\n", element);
-      ++leftOut;
-    }
-  }
-  if (gArgTable.count == 0)
-    putargs(&gArgTable, &gArgTableW, "", u"");
-  return leftOut;
-}
 #else
-int loadArguments(int argc, char** argv) {
-  ArgumentForms& f = gArgumentForms;
-  clearargs(&gArgTable, &gArgTableW);
-  int leftOut = 0;
-  bool full = false;
-  for (int k = 0; k < argc; ++k) {
-    const char* element = argv[k] != nullptr ? argv[k] : "";
-    // The program's own path locates the font and alias.ini beside it from any directory.
-    if (k == 0 && platformExecutablePath(f.executable, sizeof f.executable) == 0)
-      element = f.executable;
-    // Once one argument does not fit, none after it is taken: argument i stays argv[i].
-    if (!full)
-      full = utf8PathToAnsi(f.ansi, sizeof f.ansi, element) != 0 ||
-             utf8PathToWide(f.wide, ARG_POOL_SIZE, element) != 0 ||
-             putargs(&gArgTable, &gArgTableW, f.ansi, f.wide) != 0;
-    // Only '-' starts an option here: the '/' of a path is a backslash in its ANSI form.
-    if (full && k > 0 && element[0] != '-') {
-      trace("arguments: %s left out\n", element);
-      ++leftOut;
-    }
-  }
-  if (gArgTable.count == 0)
-    putargs(&gArgTable, &gArgTableW, "", u"");
-  return leftOut;
+namespace {
+
+// An element of main's vector in both forms, converted from UTF-8. Argument 0 is the
+// program's own path, which locates the font and alias.ini beside it from any directory.
+bool elementForms(int k, const char* element, ArgumentForms& f) {
+  if (k == 0 && platformExecutablePath(f.executable, sizeof f.executable) == 0)
+    element = f.executable;
+  return utf8PathToAnsi(f.ansi, sizeof f.ansi, element) == 0 &&
+         utf8PathToWide(f.wide, ARG_POOL_SIZE, element) == 0;
 }
+
+} // namespace
 #endif
 
+int loadArguments(int argc, char** argv) {
+  ArgumentForms& f = gArgumentForms;
+  clearargs(&gArgTable, &gArgTableW);
+  int leftOut = 0;
+  bool full = false;
+  for (int k = 0; k < argc; ++k) {
+    const char* element = argv[k] != nullptr ? argv[k] : "";
+    // Once one argument does not fit, none after it is taken: argument i stays argv[i].
+    if (!full)
+      full = !elementForms(k, element, f) || putargs(&gArgTable, &gArgTableW, f.ansi, f.wide) != 0;
+    // A left-out element that does not start with '-' is a file that goes unchecked.
+    if (full && k > 0 && element[0] != '-') {
+      trace("arguments: %s left out\n", element);
+      ++leftOut;
+    }
+  }
+  if (gArgTable.count == 0)
+    putargs(&gArgTable, &gArgTableW, "", u"");
+  return leftOut;
+}
 void startupEnvironment() {
   StartupState& s = gStartup;
   s.consoleOutputCodePage = platformConsoleOutputCodePage();
