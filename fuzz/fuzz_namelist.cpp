@@ -8,8 +8,9 @@
 // walks 16,380 entries); below 0xF0, bit 4 registers the built-in tables first.
 //
 // Checks: every match against a matcher written from the pattern rules; every search
-// against a top-down walk with that matcher; stored texts cut to 63 bytes on a character
-// boundary; find-or-add returns an existing entry or count + 1, or 0 when full.
+// against a top-down walk with that matcher, also of a short name NUL-padded as a motion
+// brings it; stored texts cut to 63 bytes on a character boundary; find-or-add returns an
+// existing entry or count + 1, or 0 when full.
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -136,6 +137,14 @@ void checkName(int list, const std::string& name, bool full) {
       FUZZ_CHECK(inGroups == -1);
     else
       FUZZ_CHECK(inGroups == referenceFind(list, text.text, g == l.markCount ? count : l.marks[g]));
+  }
+
+  // A name as a motion brings it, NUL-padded to 16 bytes, finds the same entry.
+  if (found != 0 && name.size() < NAME_PADDED_SIZE) {
+    char padded[NAME_PADDED_SIZE] = {};
+    std::memcpy(padded, name.data(), name.size());
+    FUZZ_CHECK(nameListFindOrAddPadded(list, padded, count) == found);
+    FUZZ_CHECK(nameListCount(list) == count);
   }
 
   // Find-or-add: an entry that matches, or the name's cut form, or a new entry.

@@ -43,15 +43,17 @@ static_assert(SPECIAL_BONE_NONE <= UINT8_MAX, "a kind fits a byte");
 //
 // Names are kept in the order met, and found through an index of 4-byte slots (a tag of
 // the hash and the name's place) that grows with the names of the read, from 1,024 slots
-// to 65,536, never more than three quarters full: a small motion touches a few pages of the
-// cache, and a probe for a new name compares tags without visiting the names.
+// to 131,072, never more than half full: a small motion touches a few pages of the cache,
+// and a probe for a new name passes two or three slots, comparing tags without visiting
+// the names (at three quarters full it passed eight).
 
-constexpr uint32_t NAME_CACHE_SLOTS = 65536; // a power of two
+constexpr uint32_t NAME_CACHE_SLOTS = 131072; // a power of two
 constexpr uint32_t NAME_CACHE_FIRST_SLOTS = 1024; // one page
-static_assert(NAME_CACHE_CAPACITY <= NAME_CACHE_SLOTS / 4 * 3, "probes end at an empty slot");
+static_assert(NAME_CACHE_CAPACITY <= NAME_CACHE_SLOTS / 2, "probes end at an empty slot");
 static_assert(NAME_CACHE_CAPACITY < 65536, "a place fits the low half of a slot");
 constexpr uint32_t HOT_SLOTS = 1024; // a power of two; 24 KB stay in the first-level cache
 constexpr int NAME_KEY_SIZE = VMD_NAME_SIZE + 1;
+static_assert(NAME_KEY_SIZE == NAME_PADDED_SIZE, "the lists search a name key as it is");
 
 struct NameCacheEntry {
   char name[NAME_KEY_SIZE]; // NUL-padded
@@ -79,6 +81,7 @@ struct NameCache {
   uint16_t read;                    // this read's number, never 0: see HotSlot::read
   int32_t count;                    // names kept in this read; set by resolveNameSlow
   int32_t countAtStart[2];          // LIST_BONE / LIST_MORPH counts when the read began
+  bool addedUncached[2];            // an entry was appended to the list once the cache was full
 };
 NameCache gNameCache;
 
@@ -95,6 +98,7 @@ void nameCacheBeginRead() {
   c.count = 0;
   c.countAtStart[0] = nameListCount(LIST_BONE);
   c.countAtStart[1] = nameListCount(LIST_MORPH);
+  c.addedUncached[0] = c.addedUncached[1] = false;
 }
 
 bool sameKey(const char* a, const char* b) {
@@ -141,7 +145,8 @@ void growIndex() {
   }
 }
 
-// The entry of a raw motion name (NUL-padded) in list, found or made without the hot copy.
+// The entry of a raw motion name (NUL-padded, hash h) in list, found or made without the
+// hot copy.
 int32_t resolveNameSlow(int list, const char* name, uint32_t h, uint8_t* kind) {
   NameCache& c = gNameCache;
   uint32_t i = findSlot(name, list, h);
@@ -150,22 +155,20 @@ int32_t resolveNameSlow(int list, const char* name, uint32_t h, uint8_t* kind) {
     *kind = e.kind;
     return e.entry;
   }
-  int32_t entry;
-  if (c.count < NAME_CACHE_CAPACITY) {
-    // Every entry appended during this read is cached, so only the entries that existed
-    // when the read began can match a name the cache does not know.
-    entry = nameListFindUpTo(list, name, c.countAtStart[list == LIST_BONE ? 0 : 1]);
-    if (entry == 0)
-      entry = nameListAppendLiteral(list, name);
-  } else {
-    entry = nameListFindOrAddLiteral(list, name);
-  }
+  // The entries appended during this read are literal and cached, so a name the cache does
+  // not know can match only the entries that existed when the read began; once the cache
+  // is full, also those appended since, which it does not hold.
+  const int which = list == LIST_BONE ? 0 : 1;
+  const int last = c.addedUncached[which] ? NAME_LIST_CAPACITY : c.countAtStart[which];
+  const int32_t entry = nameListFindOrAddPadded(list, name, last);
+  if (entry > last && c.count >= NAME_CACHE_CAPACITY)
+    c.addedUncached[which] = true;
   *kind = list == LIST_BONE ? boneKindOf(name) : static_cast<uint8_t>(SPECIAL_BONE_NONE);
   if (entry == 0)
     gMotion.namesRefused++;
   if (c.count >= NAME_CACHE_CAPACITY)
     return entry;
-  if (static_cast<uint32_t>(c.count + 1) > (c.mask + 1) / 4 * 3) {
+  if (static_cast<uint32_t>(c.count + 1) > (c.mask + 1) / 2) {
     growIndex();
     i = findSlot(name, list, h);
   }
@@ -178,15 +181,14 @@ int32_t resolveNameSlow(int list, const char* name, uint32_t h, uint8_t* kind) {
   return entry;
 }
 
-// Starts fetching the index slot a name will be looked up in.
-inline void prefetchName(int list, const char* name) {
-  __builtin_prefetch(&gNameCache.index[hashName(name, list) & gNameCache.mask]);
+// Starts fetching the index slot of a name of hash h.
+inline void prefetchName(uint32_t h) {
+  __builtin_prefetch(&gNameCache.index[h & gNameCache.mask]);
 }
 
-// The entry of a raw motion name (NUL-padded) in list; kind receives the bone kind.
+// The entry of a raw motion name (NUL-padded, hash h) in list; kind receives the bone kind.
 // Appends the name as a literal entry when nothing matches; 0 when the list is full.
-int32_t resolveName(int list, const char* name, uint8_t* kind) {
-  uint32_t h = hashName(name, list);
+int32_t resolveHashedName(int list, const char* name, uint32_t h, uint8_t* kind) {
   HotSlot& hot = gNameCache.hot[h & (HOT_SLOTS - 1)];
   if (hot.read == gNameCache.read && hot.list == list && sameKey(hot.name, name)) {
     *kind = hot.kind;
@@ -199,6 +201,10 @@ int32_t resolveName(int list, const char* name, uint8_t* kind) {
   hot.kind = *kind;
   hot.read = gNameCache.read;
   return entry;
+}
+
+int32_t resolveName(int list, const char* name, uint8_t* kind) {
+  return resolveHashedName(list, name, hashName(name, list), kind);
 }
 
 // ---- Field readers ----
@@ -479,6 +485,7 @@ BlockResult readMorphBlock() {
     char name[NAME_KEY_SIZE];
     int32_t frame;
     float weight;
+    uint32_t hash; // hashName of name
   };
   MorphKey batch[MORPH_BATCH];
   unsigned char numbers[4 + 4]; // frame, weight
@@ -501,13 +508,15 @@ BlockResult readMorphBlock() {
       m.recordsRead[MOTION_BLOCK_MORPHS]++;
       k.frame = le32(numbers);
       k.weight = leFloat(numbers + 4);
-      prefetchName(LIST_MORPH, k.name);
+      k.hash = hashName(k.name, LIST_MORPH);
+      prefetchName(k.hash);
     }
     for (int i = 0; i < count; ++i) {
+      const MorphKey& k = batch[i];
       uint8_t kind;
-      const int32_t entry = resolveName(LIST_MORPH, batch[i].name, &kind);
+      const int32_t entry = resolveHashedName(LIST_MORPH, k.name, k.hash, &kind);
       if (entry >= 1)
-        updateMorph(morphSlot(entry), batch[i].frame, batch[i].weight);
+        updateMorph(morphSlot(entry), k.frame, k.weight);
     }
   }
   return ended;

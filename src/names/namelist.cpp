@@ -59,20 +59,27 @@ inline bool matchEntry(const NameList& l, const char* name, int entry) {
 //   | entry                                   | chained by                               |
 //   |-----------------------------------------|------------------------------------------|
 //   | literal, or a pattern without "*", "?"  | a hash of its whole text (it matches     |
-//   | or 0x81 (the first byte of "？")        | only its own text)                       |
+//   | or "？" (0x81 0x48)                     | only its own text)                       |
 //   | pattern with 1-3 / 4+ bytes before its  | a hash of the first 1, 2 or 4 of those   |
 //   | first wildcard byte                     | bytes: a name must start with them       |
 //   | pattern that starts with a wildcard     | one chain of its own, tried for any name |
 //
 // Only "*", "?" and "？" accept a byte other than their own, so the bytes before the first
-// of them must equal the name's. Every chain runs from the highest entry down; a search
-// takes from each chain the first match not above `last` and returns the highest of them,
-// which is the entry a walk from the top finds. The index follows the list: entries
-// 1..indexed are chained, and a search chains the entries added since first.
+// of them must equal the name's. "？" is the byte pair wherever it stands, as the matcher
+// reads it; a lone 0x81 (the lead byte of "▲", "□", "ー" ...) is an ordinary byte.
+//
+// Every chain runs from the highest entry down; a search takes from each chain the first
+// match not above `last` and returns the highest of them, which is the entry a walk from
+// the top finds. The index follows the list: entries 1..indexed are chained, and a search
+// up to `last` first chains those up to `last` not chained yet. So a motion's searches up
+// to the entries that existed before its read (it knows its own names otherwise) leave its
+// tens of thousands of names out of the index, which then stays a few cache lines.
 
-constexpr int EXACT_BUCKETS = NAME_LIST_CAPACITY; // a chain of about one entry when full
-// A list starts with this many exact buckets and doubles them as it grows past one entry a
-// bucket: the built-in lists fill one page of heads rather than eight.
+// Two buckets an entry: a name that no entry has, as most names of a flood of distinct
+// names are, then finds an empty bucket or one other entry, seldom a longer chain.
+constexpr int EXACT_BUCKETS = 2 * NAME_LIST_CAPACITY;
+// A list starts with this many exact buckets and doubles them as it grows past one entry
+// in two: the built-in lists (under 512 entries) fill one page of heads rather than sixteen.
 constexpr int EXACT_BUCKETS_FIRST = 1024;
 constexpr int PREFIX_BUCKETS = 1024;
 
@@ -101,6 +108,9 @@ NameListIndex gNameIndex[NAME_LIST_COUNT];
 int32_t gIndexed[NAME_LIST_COUNT];
 // Exact buckets in use by each list, a power of two; 0 stands for EXACT_BUCKETS_FIRST.
 int32_t gExactBuckets[NAME_LIST_COUNT];
+// The prefix widths (1, 2, 4 as bits) of each list's chained patterns: a search hashes
+// only the leading bytes some pattern can match, none for a list of plain names.
+uint8_t gPrefixWidths[NAME_LIST_COUNT];
 // Bit n: list n holds a state of its own. A list never used since start-up holds the
 // zeros it started with and is brought to the emptied state when first used, so the
 // lists a run never uses cost no page.
@@ -121,6 +131,7 @@ NameList& listInUse(int list) {
   return l;
 }
 
+// The head of a chain by its number.
 inline int16_t& headOf(NameListIndex& x, unsigned chain) {
   if (chain < PREFIX_CHAIN)
     return x.exactHead[chain];
@@ -129,44 +140,73 @@ inline int16_t& headOf(NameListIndex& x, unsigned chain) {
   return x.wildHead;
 }
 
-inline bool isWildByte(unsigned char b) {
-  return b == '*' || b == '?' || b == 0x81;
+// Where the matcher may take a byte of the name other than the text's own.
+inline bool isWildAt(const char* text) {
+  const unsigned char b = static_cast<unsigned char>(text[0]);
+  return b == '*' || b == '?' || (b == 0x81 && text[1] == '\x48');
 }
 
-// FNV-1a over the text; length receives its length.
-uint32_t textHashOf(const char* text, size_t* length) {
-  uint32_t h = 2166136261u;
-  size_t n = 0;
-  for (; text[n] != '\0'; ++n)
-    h = (h ^ static_cast<unsigned char>(text[n])) * 16777619u;
-  *length = n;
-  return h;
+// The whole-text hash is a sum over the text's 8-byte words, zero-padded, each times a
+// factor of its own, then mixed: words of zeros add nothing, so a name NUL-padded to 16
+// bytes, as a motion's names arrive, hashes from two word loads without being measured.
+constexpr uint64_t WORD_FACTORS[NAME_SLOT_SIZE / 8] = {
+    0x9E3779B97F4A7C15ull, 0xC2B2AE3D27D4EB4Full, 0x165667B19E3779F9ull, 0xD6E8FEB86659FD93ull,
+    0xFF51AFD7ED558CCDull, 0xC4CEB9FE1A85EC53ull, 0x94D049BB133111EBull, 0xBF58476D1CE4E5B9ull,
+};
+
+inline uint32_t mixWordSum(uint64_t sum) {
+  sum ^= sum >> 29;
+  sum *= 0x165667B19E3779F9ull;
+  return static_cast<uint32_t>(sum >> 32);
 }
 
+uint32_t textHashOf(const char* text) {
+  const size_t n = std::strlen(text);
+  uint64_t sum = 0;
+  for (size_t i = 0; i < n; i += 8) {
+    uint64_t w = 0;
+    std::memcpy(&w, text + i, n - i < 8 ? n - i : 8);
+    sum += w * WORD_FACTORS[(i / 8) % (NAME_SLOT_SIZE / 8)];
+  }
+  return mixWordSum(sum);
+}
+
+inline uint32_t paddedHashOf(const char* padded) {
+  uint64_t lo, hi;
+  std::memcpy(&lo, padded, sizeof lo);
+  std::memcpy(&hi, padded + sizeof lo, sizeof hi);
+  return mixWordSum(lo * WORD_FACTORS[0] + hi * WORD_FACTORS[1]);
+}
+
+// The first width bytes (1, 2 or 4) of a text at least that long, hashed.
 inline int prefixBucket(const char* text, int width) {
-  uint32_t h = 2166136261u ^ static_cast<uint32_t>(width);
-  for (int i = 0; i < width; ++i)
-    h = (h ^ static_cast<unsigned char>(text[i])) * 16777619u;
-  return static_cast<int>((h ^ (h >> 15)) & (PREFIX_BUCKETS - 1));
+  uint32_t v = 0;
+  std::memcpy(&v, text, static_cast<size_t>(width));
+  const uint64_t h = (static_cast<uint64_t>(v) << 3 | static_cast<uint64_t>(width)) *
+                     0x9E3779B97F4A7C15ull;
+  return static_cast<int>(h >> (64 - 10)) & (PREFIX_BUCKETS - 1);
 }
+static_assert(PREFIX_BUCKETS == 1 << 10, "prefixBucket takes the top ten bits");
 
 inline uint32_t exactMaskOf(int list) {
   return static_cast<uint32_t>(gExactBuckets[list] != 0 ? gExactBuckets[list] : EXACT_BUCKETS_FIRST) - 1;
 }
 
-void chainEntry(const NameList& l, NameListIndex& x, int e, uint32_t exactMask) {
+void chainEntry(int list, int e, uint32_t exactMask) {
+  const NameList& l = gNameLists[list];
+  NameListIndex& x = gNameIndex[list];
   const char* text = l.entries[e];
-  int fixed = 0; // bytes before the first wildcard byte, or -1 when there is none
-  while (text[fixed] != '\0' && !isWildByte(static_cast<unsigned char>(text[fixed])))
+  int fixed = 0; // bytes before the first wildcard
+  while (!l.literal[e] && text[fixed] != '\0' && !isWildAt(text + fixed))
     ++fixed;
   if (l.literal[e] || text[fixed] == '\0') {
-    size_t length;
-    const uint32_t h = textHashOf(text, &length);
+    const uint32_t h = textHashOf(text);
     x.entry[e].textHash = h;
     x.entry[e].chain = static_cast<uint16_t>(h & exactMask);
   } else if (fixed > 0) {
-    x.entry[e].chain = static_cast<uint16_t>(
-        PREFIX_CHAIN + prefixBucket(text, fixed >= 4 ? 4 : fixed >= 2 ? 2 : 1));
+    const int width = fixed >= 4 ? 4 : fixed >= 2 ? 2 : 1;
+    x.entry[e].chain = static_cast<uint16_t>(PREFIX_CHAIN + prefixBucket(text, width));
+    gPrefixWidths[list] |= static_cast<uint8_t>(width);
   } else {
     x.entry[e].chain = static_cast<uint16_t>(WILD_CHAIN);
   }
@@ -185,27 +225,50 @@ void unchainAll(int list) {
     headOf(x, x.entry[e].chain) = 0;
   gIndexed[list] = 0;
   gExactBuckets[list] = 0;
+  gPrefixWidths[list] = 0;
 }
 
-// Chains the entries added since the last search (all of them after a reset).
-void catchUp(int list) {
-  const NameList& l = gNameLists[list];
+// Before entries up to target are chained: past one entry in two buckets, the exact entries
+// chained so far are chained again over more buckets, by the hashes kept; the other chains
+// stay as they are.
+void growExactBuckets(int list, int target) {
+  const uint32_t count = static_cast<uint32_t>(target);
+  uint32_t buckets = exactMaskOf(list) + 1;
+  if (2 * count <= buckets || buckets >= EXACT_BUCKETS)
+    return;
+  while (buckets < 2 * count && buckets < EXACT_BUCKETS)
+    buckets *= 2;
   NameListIndex& x = gNameIndex[list];
+  const int indexed = gIndexed[list];
+  for (int e = 1; e <= indexed; ++e) {
+    if (x.entry[e].chain < PREFIX_CHAIN)
+      x.exactHead[x.entry[e].chain] = 0;
+  }
+  gExactBuckets[list] = static_cast<int32_t>(buckets);
+  for (int e = 1; e <= indexed; ++e) { // upwards, so each chain runs from its highest down
+    IndexEntry& entry = x.entry[e];
+    if (entry.chain < PREFIX_CHAIN) {
+      entry.chain = static_cast<uint16_t>(entry.textHash & (buckets - 1));
+      entry.next = x.exactHead[entry.chain];
+      x.exactHead[entry.chain] = static_cast<int16_t>(e);
+    }
+  }
+}
+
+// Chains the entries up to last (at most count) not chained yet; called only when there
+// are some, or when the list was emptied, not by the search for every name of a motion.
+void catchUp(int list, int last) {
+  const NameList& l = gNameLists[list];
   if (gIndexed[list] > l.count)
     unchainAll(list); // the list was emptied without nameListEmpty
-  uint32_t mask = exactMaskOf(list);
-  if (static_cast<uint32_t>(l.count) > mask + 1 && mask + 1 < EXACT_BUCKETS) {
-    // Past one entry a bucket: chain everything again over more buckets.
-    uint32_t buckets = mask + 1;
-    while (buckets < static_cast<uint32_t>(l.count) && buckets < EXACT_BUCKETS)
-      buckets *= 2;
-    unchainAll(list);
-    gExactBuckets[list] = static_cast<int32_t>(buckets);
-    mask = buckets - 1;
-  }
-  for (int e = gIndexed[list] + 1; e <= l.count; ++e)
-    chainEntry(l, x, e, mask);
-  gIndexed[list] = l.count;
+  const int target = last < l.count ? last : l.count;
+  if (gIndexed[list] >= target)
+    return;
+  growExactBuckets(list, target);
+  const uint32_t mask = exactMaskOf(list);
+  for (int e = gIndexed[list] + 1; e <= target; ++e)
+    chainEntry(list, e, mask);
+  gIndexed[list] = target;
 }
 
 // The first entry of a chain from its head down that is at most last, above best and
@@ -222,19 +285,21 @@ int bestOfChain(const NameList& l, const NameListIndex& x, int e, const char* na
   return best;
 }
 
-int findUpTo(int list, const char* name, int last) {
+// The highest entry up to last that matches name, whose whole-text hash is h. Inlined into
+// the motion's search, which runs once for every name a motion brings.
+[[gnu::always_inline]] inline int findHashedUpTo(int list, const char* name, uint32_t h,
+                                                 int last) {
   const NameList& l = gNameLists[list]; // an unused list has count 0: nothing to search
   if (last > l.count)
     last = l.count; // texts above count are stale leftovers of an earlier run
   gSearchCost.searches++;
   if (last < 1)
     return 0;
-  catchUp(list);
+  if (gIndexed[list] < last || gIndexed[list] > l.count)
+    catchUp(list, last);
   const NameListIndex& x = gNameIndex[list];
-  size_t length;
-  const uint32_t h = textHashOf(name, &length);
   int best = 0;
-  for (int e = x.exactHead[h & exactMaskOf(list)]; e > best; e = x.entry[e].next) {
+  for (int e = x.exactHead[h & exactMaskOf(list)]; e > 0; e = x.entry[e].next) {
     if (e > last)
       continue;
     gSearchCost.entriesTried++;
@@ -243,12 +308,21 @@ int findUpTo(int list, const char* name, int last) {
       break;
     }
   }
-  const int widths[] = {4, 2, 1};
-  for (int width : widths) {
-    if (length >= static_cast<size_t>(width))
-      best = bestOfChain(l, x, x.prefixHead[prefixBucket(name, width)], name, last, best);
-  }
+  // A name at least width bytes long has no NUL among its first width bytes.
+  const uint8_t widths = gPrefixWidths[list];
+  if (widths == 0 && x.wildHead == 0)
+    return best; // a list of plain names, as the morph list is
+  if ((widths & 4) != 0 && name[3] != '\0')
+    best = bestOfChain(l, x, x.prefixHead[prefixBucket(name, 4)], name, last, best);
+  if ((widths & 2) != 0 && name[1] != '\0')
+    best = bestOfChain(l, x, x.prefixHead[prefixBucket(name, 2)], name, last, best);
+  if ((widths & 1) != 0 && name[0] != '\0')
+    best = bestOfChain(l, x, x.prefixHead[prefixBucket(name, 1)], name, last, best);
   return bestOfChain(l, x, x.wildHead, name, last, best);
+}
+
+int findUpTo(int list, const char* name, int last) {
+  return findHashedUpTo(list, name, textHashOf(name), last);
 }
 
 int append(int list, const char* name, uint8_t literal) {
@@ -334,6 +408,13 @@ int nameListFindUpTo(int list, const char* name, int last) {
   if (!validList(list))
     return 0;
   return findUpTo(list, name, last);
+}
+
+int nameListFindOrAddPadded(int list, const char* padded, int last) {
+  if (!validList(list))
+    return 0;
+  const int e = findHashedUpTo(list, padded, paddedHashOf(padded), last);
+  return e != 0 ? e : append(list, padded, 1);
 }
 
 int nameListFindInGroups(int list, const char* name, int g) {

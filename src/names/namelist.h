@@ -59,6 +59,11 @@ int nameListMatch(int list, const char* name, int entry);
 // The highest entry from last down to 1 that matches name; 0 when none. A last above
 // count searches from count.
 int nameListFindUpTo(int list, const char* name, int last);
+// For a name of at most 15 bytes NUL-padded to 16 bytes, as a motion's names are read:
+// nameListFindUpTo, else nameListAppendLiteral, without measuring or copying the name
+// first. A last of NAME_LIST_CAPACITY or more searches every entry.
+constexpr int NAME_PADDED_SIZE = 16;
+int nameListFindOrAddPadded(int list, const char* padded, int last);
 // Searches groups 1..g (g <= 0 counts from the end). -1 for a group number out of range.
 int nameListFindInGroups(int list, const char* name, int g);
 // Group of an entry, 0 when the entry is out of range.

@@ -27,7 +27,10 @@ size_t sjisFitLength(const char* s, size_t maxBytes) {
 size_t copyString(char* dst, size_t dstSize, const char* src) {
   if (dstSize == 0)
     return 0;
-  size_t n = sjisFitLength(src, dstSize - 1);
+  // A text that fits whole is not cut: only a longer one needs its characters walked.
+  size_t n = strnlen(src, dstSize);
+  if (n == dstSize)
+    n = sjisFitLength(src, dstSize - 1);
   std::memmove(dst, src, n);
   dst[n] = '\0';
   return n;

@@ -184,3 +184,29 @@ TEST(MotionNameCache, AFloodOfDistinctNamesCostsAFewComparesPerName) {
     wrong += gMotion.morphs[BUILTIN_MORPH_COUNT + 1 + i].keyCount != (i < 10 ? 2 : 1);
   EXPECT_EQ(wrong, 0);
 }
+
+TEST(MotionNameCache, NamesAddedOnceTheCacheIsFullAreFoundAgain) {
+  // Distinct bone names fill the bone list and then the cache; morph names met after that
+  // get entries the cache does not hold, and must find them when met again.
+  constexpr int kMorphs = 3000; // more than the hot copies, so the second pass searches
+  VmdBuilder b;
+  b.header().count(NAME_CACHE_CAPACITY);
+  for (int i = 0; i < NAME_CACHE_CAPACITY; ++i)
+    b.bone(numbered(i), i);
+  b.count(2 * kMorphs);
+  for (int i = 0; i < 2 * kMorphs; ++i)
+    b.morph("late" + std::to_string(i % kMorphs), i, 0.5f);
+  b.emptyTail();
+  TempDir dir;
+  ASSERT_EQ(readFresh(dir, b), 0);
+  EXPECT_EQ(nameListCount(LIST_BONE), NAME_LIST_CAPACITY);
+  EXPECT_EQ(gMotion.namesRefused, NAME_CACHE_CAPACITY - (NAME_LIST_CAPACITY - BUILTIN_BONE_COUNT));
+  ASSERT_EQ(nameListCount(LIST_MORPH), BUILTIN_MORPH_COUNT + kMorphs);
+  int wrong = 0;
+  for (int i = 0; i < kMorphs; ++i) {
+    const int e = BUILTIN_MORPH_COUNT + 1 + i;
+    wrong += nameListText(LIST_MORPH, e) != "late" + std::to_string(i) ||
+             gMotion.morphs[e].keyCount != 2 || gMotion.morphs[e].lastFrame != kMorphs + i;
+  }
+  EXPECT_EQ(wrong, 0);
+}

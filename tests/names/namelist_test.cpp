@@ -327,7 +327,8 @@ TEST(NameList, IndexedSearchesFindWhatAWalkFromTheTopFinds) {
       sjis("左目先"), sjis("髪1"), sjis("センター"), sjis("スカート"), sjis("左人指３先"),
       sjis("左足首リボン"), "lit0", "lit16000", "lit99999", "", "x", sjis("揺れ幅2"),
   };
-  const int bounds[] = {NAME_LIST_CAPACITY, builtins + 5, builtins, 100, 1, 0};
+  // Rising bounds: the first name's searches chain the list a part at a time.
+  const int bounds[] = {0, 1, 100, builtins, builtins + 5, NAME_LIST_CAPACITY, 100};
   const NameSearchCost before = nameListSearchCost();
   for (const std::string& n : names) {
     for (int last : bounds) {
@@ -336,8 +337,14 @@ TEST(NameList, IndexedSearchesFindWhatAWalkFromTheTopFinds) {
         walk = nameListMatch(LIST_BONE, n.c_str(), e) == 0 ? e : 0;
       EXPECT_EQ(nameListFindUpTo(LIST_BONE, n.c_str(), last), walk)
           << testing::PrintToString(n) << " up to " << last;
+      // The same name as a motion brings it, NUL-padded: the full list adds nothing.
+      char padded[NAME_PADDED_SIZE] = {};
+      std::memcpy(padded, n.data(), n.size());
+      EXPECT_EQ(nameListFindOrAddPadded(LIST_BONE, padded, last), walk)
+          << "padded " << testing::PrintToString(n) << " up to " << last;
     }
   }
+  EXPECT_EQ(nameListCount(LIST_BONE), NAME_LIST_CAPACITY);
   const NameSearchCost after = nameListSearchCost();
   EXPECT_LT(after.entriesTried - before.entriesTried, 40 * (after.searches - before.searches));
 }
