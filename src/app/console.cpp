@@ -357,11 +357,10 @@ size_t utf8SequenceAt(const unsigned char* p, size_t n) {
   return length;
 }
 
-void appendString(std::string& out, const std::string& text) {
-  // Printable ASCII without quote or backslash and well-formed UTF-8 stand as they are
-  // (the dump writes them so, its ensure_ascii off); the dump escapes the rest.
-  const unsigned char* p = reinterpret_cast<const unsigned char*>(text.data());
-  const size_t n = text.size();
+// Printable ASCII without quote or backslash and well-formed UTF-8 stand in a JSON string
+// as they are (the dump writes them so, its ensure_ascii off); the dump escapes the rest.
+bool standsAsIs(const char* text, size_t n) {
+  const unsigned char* p = reinterpret_cast<const unsigned char*>(text);
   for (size_t i = 0; i < n;) {
     const unsigned char c = p[i];
     if (c >= 0x20 && c <= 0x7E && c != '"' && c != '\\') {
@@ -369,19 +368,33 @@ void appendString(std::string& out, const std::string& text) {
       continue;
     }
     const size_t length = c >= 0x80 ? utf8SequenceAt(p + i, n - i) : 0;
-    if (length == 0) {
-      out += Json(text).dump(-1, ' ', false, Json::error_handler_t::replace);
-      return;
-    }
+    if (length == 0)
+      return false;
     i += length;
   }
+  return true;
+}
+
+void appendEscaped(std::string& out, const char* text, size_t n) {
+  out += Json(std::string(text, n)).dump(-1, ' ', false, Json::error_handler_t::replace);
+}
+
+void appendString(std::string& out, const char* text, size_t n) {
+  if (!standsAsIs(text, n)) {
+    appendEscaped(out, text, n);
+    return;
+  }
   out += '"';
-  out += text;
+  out.append(text, n);
   out += '"';
 }
 
-// The number writers fill a small buffer and return its end, so that a member is one
-// append: a motion's 16,000 entries make a quarter of a million members.
+void appendString(std::string& out, const std::string& text) {
+  appendString(out, text.data(), text.size());
+}
+
+// The number writers fill a small buffer and return its end, so that an entry is a few
+// appends: a motion's 16,000 entries make a quarter of a million members.
 char* putNumber(char* at, char* end, long long value) {
   return std::to_chars(at, end, value).ptr;
 }
@@ -395,58 +408,109 @@ char* putNumber(char* at, char* end, float value) {
   return nlohmann::detail::to_chars(at, end, value);
 }
 
-void appendNumber(std::string& out, long long value) {
-  char text[32];
-  out.append(text, static_cast<size_t>(putNumber(text, text + sizeof text, value) - text));
+// ,"key": (keys are the short names of this file, their lengths known when compiled)
+template <size_t N> char* putKey(char* at, const char (&key)[N]) {
+  *at++ = ',';
+  *at++ = '"';
+  std::memcpy(at, key, N - 1);
+  at += N - 1;
+  *at++ = '"';
+  *at++ = ':';
+  return at;
 }
 
 // ,"key":value
-template <typename T> void appendMember(std::string& out, const char* key, T value) {
-  char text[96];
-  char* at = text;
-  *at++ = ',';
-  *at++ = '"';
-  const size_t length = std::strlen(key);
-  std::memcpy(at, key, length); // keys are the short names of this file
-  at += length;
-  *at++ = '"';
-  *at++ = ':';
-  at = putNumber(at, text + sizeof text, value);
-  out.append(text, static_cast<size_t>(at - text));
+template <size_t N, typename T>
+char* putMember(char* at, char* end, const char (&key)[N], T value) {
+  return putNumber(putKey(at, key), end, value);
 }
 
-// The members every entry starts with: entry, name, group and the key counts.
-void appendEntryHead(std::string& out, int list, int entry, int32_t keyCount, int32_t firstFrame,
-                     int32_t lastFrame) {
-  out += "{\"entry\":";
-  appendNumber(out, static_cast<long long>(entry));
-  out += ",\"name\":";
-  appendString(out, utf8Of(nameListText(list, entry)));
-  appendMember(out, "group", static_cast<long long>(nameListGroupOf(list, entry)));
-  appendMember(out, "keyCount", static_cast<long long>(keyCount));
-  appendMember(out, "firstFrame", static_cast<long long>(firstFrame));
-  appendMember(out, "lastFrame", static_cast<long long>(lastFrame));
+// Room for an entry written at once: its number, its name in UTF-8 (a Shift-JIS byte
+// becomes at most three bytes) and quotes, and eight keys and numbers.
+constexpr size_t ENTRY_SIZE = 32 + NAME_SLOT_SIZE * 3 + 512;
+
+// Puts {"entry":N,"name":"..." at text, with the name of a list entry in UTF-8, and returns
+// its end. A name the dump must escape is appended to out with what precedes it, and the
+// entry goes on at text.
+char* putEntryName(std::string& out, char* text, int list, int entry) {
+  static const char kHead[] = "{\"entry\":";
+  std::memcpy(text, kHead, sizeof kHead - 1);
+  char* at = putNumber(text + sizeof kHead - 1, text + ENTRY_SIZE, static_cast<long long>(entry));
+  std::memcpy(at, ",\"name\":\"", 9);
+  at += 9;
+  strsjis2utf8(at, nameListText(list, entry));
+  const size_t length = std::strlen(at);
+  if (standsAsIs(at, length)) {
+    at += length;
+    *at++ = '"';
+    return at;
+  }
+  out.append(text, static_cast<size_t>(at - 1 - text)); // without the opening quote
+  appendEscaped(out, at, length);
+  return text;
+}
+
+// The members every entry has after its name: group and the key counts.
+char* putEntryCounts(char* at, char* end, int list, int entry, int32_t keyCount,
+                     int32_t firstFrame, int32_t lastFrame) {
+  at = putMember(at, end, "group", static_cast<long long>(nameListGroupOf(list, entry)));
+  at = putMember(at, end, "keyCount", static_cast<long long>(keyCount));
+  at = putMember(at, end, "firstFrame", static_cast<long long>(firstFrame));
+  return putMember(at, end, "lastFrame", static_cast<long long>(lastFrame));
 }
 
 void appendBone(std::string& out, int entry) {
   const BoneStats& b = gMotion.bones[entry];
-  appendEntryHead(out, LIST_BONE, entry, b.keyCount, b.firstFrame, b.lastFrame);
-  out += b.moved != 0 ? ",\"moved\":true" : ",\"moved\":false";
-  appendMember(out, "maxTranslation", b.maxTranslation);
-  appendMember(out, "maxRotation", b.maxRotation);
-  appendMember(out, "twistPlusMax", b.twistPlusMax);
-  appendMember(out, "twistPlusFrame", static_cast<long long>(b.twistPlusFrame));
-  appendMember(out, "twistMinusMax", b.twistMinusMax);
-  appendMember(out, "twistMinusFrame", static_cast<long long>(b.twistMinusFrame));
-  out += '}';
+  char text[ENTRY_SIZE];
+  char* const end = text + sizeof text;
+  char* at = putEntryName(out, text, LIST_BONE, entry);
+  at = putEntryCounts(at, end, LIST_BONE, entry, b.keyCount, b.firstFrame, b.lastFrame);
+  const char* moved = b.moved != 0 ? ",\"moved\":true" : ",\"moved\":false";
+  std::memcpy(at, moved, std::strlen(moved));
+  at += std::strlen(moved);
+  at = putMember(at, end, "maxTranslation", b.maxTranslation);
+  at = putMember(at, end, "maxRotation", b.maxRotation);
+  at = putMember(at, end, "twistPlusMax", b.twistPlusMax);
+  at = putMember(at, end, "twistPlusFrame", static_cast<long long>(b.twistPlusFrame));
+  at = putMember(at, end, "twistMinusMax", b.twistMinusMax);
+  at = putMember(at, end, "twistMinusFrame", static_cast<long long>(b.twistMinusFrame));
+  *at++ = '}';
+  out.append(text, static_cast<size_t>(at - text));
 }
 
 void appendMorph(std::string& out, int entry) {
   const MorphStats& m = gMotion.morphs[entry];
-  appendEntryHead(out, LIST_MORPH, entry, m.keyCount, m.firstFrame, m.lastFrame);
-  appendMember(out, "minWeight", m.minWeight);
-  appendMember(out, "maxWeight", m.maxWeight);
-  out += '}';
+  char text[ENTRY_SIZE];
+  char* const end = text + sizeof text;
+  char* at = putEntryName(out, text, LIST_MORPH, entry);
+  at = putEntryCounts(at, end, LIST_MORPH, entry, m.keyCount, m.firstFrame, m.lastFrame);
+  at = putKey(at, "minWeight");
+  char* const least = at;
+  at = putNumber(at, end, m.minWeight);
+  const size_t leastLength = static_cast<size_t>(at - least);
+  at = putKey(at, "maxWeight");
+  if (std::memcmp(&m.maxWeight, &m.minWeight, sizeof m.minWeight) == 0) {
+    // A morph of one key, or of one weight, has the same number twice: written once.
+    std::memcpy(at, least, leastLength);
+    at += leastLength;
+  } else {
+    at = putNumber(at, end, m.maxWeight);
+  }
+  *at++ = '}';
+  out.append(text, static_cast<size_t>(at - text));
+}
+
+// A line of a motion's 16,000 entries is megabytes: it is written a part at a time, so
+// that its buffer stays a few pages (every new page costs more than the text it holds).
+constexpr size_t JSON_PART_SIZE = 64 * 1024;
+
+// Writes out the text so far once it passes JSON_PART_SIZE; called between entries, so a
+// part ends on a whole character.
+void writePartIfLarge(std::string& text) {
+  if (text.size() >= JSON_PART_SIZE) {
+    platformWriteText(1, text.data(), text.size());
+    text.clear();
+  }
 }
 
 // ,"key":[...] with every entry of list that has a key.
@@ -454,9 +518,9 @@ void appendEntries(std::string& out, const char* key, int list, void (*append)(s
   out += ",\"";
   out += key;
   out += "\":[";
-  out.reserve(out.size() + static_cast<size_t>(nameListCount(list)) * 192); // one entry's bytes, about
   bool first = true;
-  for (int entry = 1; entry <= nameListCount(list); ++entry) {
+  const int count = nameListCount(list);
+  for (int entry = 1; entry <= count; ++entry) {
     const int32_t keys =
         list == LIST_BONE ? gMotion.bones[entry].keyCount : gMotion.morphs[entry].keyCount;
     if (keys < 1)
@@ -465,11 +529,13 @@ void appendEntries(std::string& out, const char* key, int list, void (*append)(s
       out += ',';
     first = false;
     append(out, entry);
+    writePartIfLarge(out);
   }
   out += ']';
 }
 
-std::string reportJson(const FileOutcome& o) {
+// One JSON line for the file, written to standard output.
+void writeReportJson(const FileOutcome& o) {
   const Evaluation& e = gEval;
   Json j;
   j["file"] = fileName(o);
@@ -513,8 +579,8 @@ std::string reportJson(const FileOutcome& o) {
   text += ']';
   appendEntries(text, "bones", LIST_BONE, appendBone);
   appendEntries(text, "morphs", LIST_MORPH, appendMorph);
-  text += '}';
-  return text;
+  text += "}\n";
+  platformWriteText(1, text.data(), text.size());
 }
 
 // ---- --summary ----
@@ -796,9 +862,7 @@ int runConsole(int argc, char** argv, const ConsoleOptions& options) {
           else
             printUnreadFile(o);
         } else if (options.mode == CONSOLE_JSON) {
-          std::string line = reportJson(o);
-          line += '\n';
-          platformWriteText(1, line.data(), line.size());
+          writeReportJson(o);
         } else if (options.mode == CONSOLE_SUMMARY) {
           const std::string line = summaryLine(o);
           platformWriteText(1, line.data(), line.size());
