@@ -308,15 +308,17 @@ int bestOfChain(const NameList& l, const NameListIndex& x, int e, const char* na
       break;
     }
   }
-  // A name at least width bytes long has no NUL among its first width bytes.
   const uint8_t widths = gPrefixWidths[list];
   if (widths == 0 && x.wildHead == 0)
     return best; // a list of plain names, as the morph list is
-  if ((widths & 4) != 0 && name[3] != '\0')
+  int lead = 0; // the name's length, counted up to 4 (no byte after its NUL is read)
+  while (lead < 4 && name[lead] != '\0')
+    ++lead;
+  if ((widths & 4) != 0 && lead >= 4)
     best = bestOfChain(l, x, x.prefixHead[prefixBucket(name, 4)], name, last, best);
-  if ((widths & 2) != 0 && name[1] != '\0')
+  if ((widths & 2) != 0 && lead >= 2)
     best = bestOfChain(l, x, x.prefixHead[prefixBucket(name, 2)], name, last, best);
-  if ((widths & 1) != 0 && name[0] != '\0')
+  if ((widths & 1) != 0 && lead >= 1)
     best = bestOfChain(l, x, x.prefixHead[prefixBucket(name, 1)], name, last, best);
   return bestOfChain(l, x, x.wildHead, name, last, best);
 }
