@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,7 @@
 #include "app/console.h"
 #include "common/program_run.h"
 #include "common/vmd_builder.h"
+#include "names/builtin_tables.h"
 
 using test_program::copyProgramInto;
 using test_program::kProgramPath;
@@ -589,6 +591,38 @@ TEST_F(Console, JsonFloatsAreTheShortestDecimalOfTheFloat) {
     EXPECT_NE(r.out.find(expected), std::string::npos) << expected << " in " << r.out;
   const Json j = Json::parse(r.out);
   EXPECT_EQ(j["bones"][0]["maxTranslation"].get<float>(), 0.8788493f);
+}
+
+// Entries are written straight into the line; a name the dump must escape goes through it,
+// and the entry's members must follow it whole.
+TEST_F(Console, JsonEntriesKeepNamesThatNeedEscaping) {
+  const std::string names[] = {"a\"b", "c\\d", "\x01" "e", "f\x7f", "\x1b[31m", sjis("表\"情")};
+  VmdBuilder b;
+  b.header().count(static_cast<int>(std::size(names)));
+  for (size_t i = 0; i < std::size(names); ++i)
+    b.bone(names[i], static_cast<int>(i), 0.25f, 0, 0, {});
+  b.count(static_cast<int>(std::size(names)));
+  for (size_t i = 0; i < std::size(names); ++i)
+    b.morph(names[i], static_cast<int>(i), 0.5f);
+  b.emptyTail();
+  Outcome r = runProgram({"--json", write("escapes.vmd", b.bytes)});
+  ASSERT_EQ(r.status, 0);
+  ASSERT_EQ(lines(r.out).size(), 1u);
+  const Json j = Json::parse(r.out);
+  ASSERT_EQ(j["bones"].size(), std::size(names));
+  ASSERT_EQ(j["morphs"].size(), std::size(names));
+  for (size_t i = 0; i < std::size(names); ++i) {
+    const std::string expected = i + 1 < std::size(names) ? names[i] : "表\"情";
+    const Json& bone = j["bones"][i];
+    const Json& morph = j["morphs"][i];
+    EXPECT_EQ(bone["name"], expected);
+    EXPECT_EQ(morph["name"], expected);
+    EXPECT_EQ(bone["entry"], BUILTIN_BONE_COUNT + 1 + static_cast<int>(i));
+    EXPECT_EQ(bone["firstFrame"], static_cast<int>(i));
+    EXPECT_EQ(bone["maxTranslation"].get<float>(), 0.25f);
+    EXPECT_EQ(morph["lastFrame"], static_cast<int>(i));
+    EXPECT_EQ(morph["maxWeight"].get<float>(), 0.5f);
+  }
 }
 
 TEST_F(Console, JsonForSeveralAndUnreadableFiles) {
