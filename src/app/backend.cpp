@@ -5,8 +5,8 @@
 
 #ifdef _WIN32
 
-#include "platform/win32_dialogs.h"
-#include "platform/win32_window.h"
+#include "backends/win32/win32_dialogs.h"
+#include "backends/win32/win32_window.h"
 
 int installWindowBackend() {
   setOpenDialogHandler(win32ShowOpenDialog);
@@ -20,8 +20,8 @@ int installWindowBackend() {
 #include <cstdio>
 #include <cstring>
 
-#include "platform/posix.h"
-#include "platform/qt_backend.h"
+#include "os/os.h"
+#include "backends/qt/qt_backend.h"
 
 int installWindowBackend() {
   return installQtBackend();
@@ -29,7 +29,7 @@ int installWindowBackend() {
 
 int installQtBackend() {
   char path[4096];
-  if (platformExecutablePath(path, sizeof path - std::strlen(QT_BACKEND_MODULE)) != 0) {
+  if (osExecutablePath(path, sizeof path - std::strlen(QT_BACKEND_MODULE)) != 0) {
     std::fputs("kinetrace: cannot find the program's folder to load the report window\n", stderr);
     return 1;
   }
@@ -41,7 +41,7 @@ int installQtBackend() {
 int installQtBackendFrom(const char* path) {
   char error[512];
   using Entry = const QtBackend* (*)();
-  auto entry = reinterpret_cast<Entry>(platformModuleSymbol(path, QT_BACKEND_ENTRY, error, sizeof error));
+  auto entry = reinterpret_cast<Entry>(osModuleSymbol(path, QT_BACKEND_ENTRY, error, sizeof error));
   const QtBackend* backend = entry != nullptr ? entry() : nullptr;
   if (backend == nullptr || backend->version != QT_BACKEND_VERSION) {
     std::fprintf(stderr, "kinetrace: cannot load the report window: %s\n",

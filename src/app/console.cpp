@@ -21,7 +21,7 @@
 #include "app/state.h"
 #include "motion/motion.h"
 #include "names/namelist.h"
-#include "platform/posix.h"
+#include "os/os.h"
 #include "text/encoding.h"
 #include "text/files.h"
 #include "text/pathconv.h"
@@ -308,7 +308,7 @@ void printCheckedReport(bool colour) {
   }
   out += printable(verdict, true);
   out += '\n';
-  platformWriteText(1, out.data(), out.size());
+  osWriteText(1, out.data(), out.size());
 }
 
 namespace {
@@ -316,7 +316,7 @@ namespace {
 // A file that gave no verdict: its name row as the report would show it, then the reason.
 void printUnreadFile(const FileOutcome& o) {
   const std::string out = "\n" + printable(fileName(o), false) + "\n\n\n" + o.error + "\n";
-  platformWriteText(1, out.data(), out.size());
+  osWriteText(1, out.data(), out.size());
 }
 
 // ---- --json ----
@@ -508,7 +508,7 @@ constexpr size_t JSON_PART_SIZE = 64 * 1024;
 // part ends on a whole character.
 void writePartIfLarge(std::string& text) {
   if (text.size() >= JSON_PART_SIZE) {
-    platformWriteText(1, text.data(), text.size());
+    osWriteText(1, text.data(), text.size());
     text.clear();
   }
 }
@@ -580,7 +580,7 @@ void writeReportJson(const FileOutcome& o) {
   appendEntries(text, "bones", LIST_BONE, appendBone);
   appendEntries(text, "morphs", LIST_MORPH, appendMorph);
   text += "}\n";
-  platformWriteText(1, text.data(), text.size());
+  osWriteText(1, text.data(), text.size());
 }
 
 // ---- --summary ----
@@ -810,7 +810,7 @@ FileOutcome checkArgument(int index, const char* argument) {
 // One line on standard error about a file (a Windows console shows its name whole).
 void sayFileProblem(const char* argument, const char* problem) {
   const std::string line = "kinetrace: " + printable(argument, false) + ": " + problem + "\n";
-  platformWriteText(2, line.data(), line.size());
+  osWriteText(2, line.data(), line.size());
 }
 
 // Whether standard output has failed; says so once.
@@ -865,7 +865,7 @@ int runConsole(int argc, char** argv, const ConsoleOptions& options) {
           writeReportJson(o);
         } else if (options.mode == CONSOLE_SUMMARY) {
           const std::string line = summaryLine(o);
-          platformWriteText(1, line.data(), line.size());
+          osWriteText(1, line.data(), line.size());
         } else if (renderCheckedReport(options.renderPath) != 0) {
           renderFailed = true;
         }

@@ -7,7 +7,7 @@
 #include "app/state.h"
 #include "display/capture.h"
 #include "display/report_draw.h"
-#include "platform/posix.h"
+#include "os/os.h"
 #include "text/encoding.h"
 #include "text/files.h"
 #include "text/pathconv.h"
@@ -44,7 +44,7 @@ int renderCheckedReport(const char* utf8Path) {
   // The argument's text as the ANSI code page holds it, as the A functions take it.
   char16_t pictureW[PATH_SIZE * 2 + 2];
   const bool named = std::strlen(utf8Path) < PATH_SIZE && strutf82uni(pictureW, utf8Path) != 0 &&
-                     platformWideToAnsi(picture, sizeof picture, pictureW) == 0;
+                     osWideToAnsi(picture, sizeof picture, pictureW) == 0;
 #else
   const bool named = utf8PathToAnsi(picture, sizeof picture, utf8Path) == 0;
 #endif

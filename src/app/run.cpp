@@ -9,7 +9,7 @@
 #include "app/state.h"
 #include "display/surface.h"
 #include "display/viewer.h"
-#include "platform/posix.h"
+#include "os/os.h"
 #include "text/dialogs.h"
 #include "text/encoding.h"
 #include "text/files.h"
@@ -53,7 +53,7 @@ const DisplayHandover kWindowDisplay = {windowPrepare, windowRunViewer, viewerFo
 
 struct RunHooks {
   const DisplayHandover* display = &kWindowDisplay;  // set by setDisplayHandover
-  void (*pause)(int milliseconds) = platformSleepMs; // set by setRunPause
+  void (*pause)(int milliseconds) = osSleepMs; // set by setRunPause
 };
 RunHooks gRunHooks;
 
@@ -141,7 +141,7 @@ void setDisplayHandover(const DisplayHandover* display) {
 }
 
 void setRunPause(void (*pause)(int milliseconds)) {
-  gRunHooks.pause = pause != nullptr ? pause : platformSleepMs;
+  gRunHooks.pause = pause != nullptr ? pause : osSleepMs;
 }
 
 bool checkMotionExtension() {
@@ -163,7 +163,7 @@ bool obtainFileFromDialog() {
       return false;
     char ansi[PATH_SIZE * 2];
 #ifdef _WIN32
-    if (platformWideToAnsi(ansi, sizeof ansi, chosen) != 0)
+    if (osWideToAnsi(ansi, sizeof ansi, chosen) != 0)
       ansi[0] = '\0';
 #else
     char utf8[PATH_SIZE * 3 + 1];
@@ -181,7 +181,7 @@ bool obtainFileFromDialog() {
       return false;
     char16_t wide[PATH_SIZE];
 #ifdef _WIN32
-    if (platformAnsiToWide(wide, PATH_SIZE, chosen) != 0)
+    if (osAnsiToWide(wide, PATH_SIZE, chosen) != 0)
       wide[0] = 0;
 #else
     char utf8[PATH_SIZE * 3 + 1];

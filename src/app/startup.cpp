@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "app/state.h"
-#include "platform/posix.h"
+#include "os/os.h"
 #include "text/encoding.h"
 #include "text/pathconv.h"
 #include "text/paths.h"
@@ -106,8 +106,8 @@ CommandLine gCommandLine;
 bool elementForms(int k, const char* element, ArgumentForms& f) {
   const CommandLine& c = gCommandLine;
   if (k == 0)
-    return platformExecutablePathAnsi(f.ansi, sizeof f.ansi) == 0 &&
-           platformExecutablePathWide(f.wide, ARG_POOL_SIZE) == 0;
+    return osExecutablePathAnsi(f.ansi, sizeof f.ansi) == 0 &&
+           osExecutablePathWide(f.wide, ARG_POOL_SIZE) == 0;
   const bool dotted = std::strncmp(element, "./", 2) == 0;
   for (size_t i = 1; i < c.text.size(); ++i) {
     const char* given = c.text[i].c_str();
@@ -130,15 +130,15 @@ bool elementForms(int k, const char* element, ArgumentForms& f) {
   // A path's own conversion: bounded by the pool, and surrogate pairs above U+FFFF.
   if (utf8PathToWide(f.wide, ARG_POOL_SIZE, element) != 0)
     return false;
-  return platformWideToAnsi(f.ansi, sizeof f.ansi, f.wide) == 0;
+  return osWideToAnsi(f.ansi, sizeof f.ansi, f.wide) == 0;
 }
 
 } // namespace
 
 int loadCommandLine(char*** argv) {
   CommandLine& c = gCommandLine;
-  getargs(&c.ansi, platformCommandLineAnsi());
-  getargsW(&c.wide, platformCommandLineWide());
+  getargs(&c.ansi, osCommandLineAnsi());
+  getargsW(&c.wide, osCommandLineWide());
   c.text.clear();
   for (int i = 0; i < c.wide.count; ++i) {
     std::string utf8(static_cast<size_t>(unilen(c.wide.arg[i])) * 3 + 1, '\0');
@@ -162,7 +162,7 @@ namespace {
 // An element of main's vector in both forms, converted from UTF-8. Argument 0 is the
 // program's own path, which locates the font and alias.ini beside it from any directory.
 bool elementForms(int k, const char* element, ArgumentForms& f) {
-  if (k == 0 && platformExecutablePath(f.executable, sizeof f.executable) == 0)
+  if (k == 0 && osExecutablePath(f.executable, sizeof f.executable) == 0)
     element = f.executable;
   return utf8PathToAnsi(f.ansi, sizeof f.ansi, element) == 0 &&
          utf8PathToWide(f.wide, ARG_POOL_SIZE, element) == 0;
@@ -193,12 +193,12 @@ int loadArguments(int argc, char** argv) {
 }
 void startupEnvironment() {
   StartupState& s = gStartup;
-  s.consoleOutputCodePage = platformConsoleOutputCodePage();
+  s.consoleOutputCodePage = osConsoleOutputCodePage();
   s.uiJapanese = 0;
   s.consoleSjis = 0;
-  if (platformUserLanguageId() == 1041) {
+  if (osUserLanguageId() == 1041) {
     s.uiJapanese = 0xFF;
-    if (platformIsDbcsLeadByte(0x92) && s.consoleOutputCodePage == 932)
+    if (osIsDbcsLeadByte(0x92) && s.consoleOutputCodePage == 932)
       s.consoleSjis = 0xFF;
   }
   setMessagesRaw(s.uiJapanese != 0 && s.consoleSjis != 0);

@@ -5,7 +5,7 @@
 
 #include "display/surface.h"
 #include "display/window.h"
-#include "platform/posix.h"
+#include "os/os.h"
 #include "text/strings.h"
 #include "text/trace.h"
 
@@ -53,14 +53,14 @@ void clipboardCopyPosition(int x, int y, int keyState) {
     return;
   if (p->clipboardEmpty != nullptr)
     p->clipboardEmpty();
-  platformSleepMs(CLIPBOARD_SETTLE_MS);
+  osSleepMs(CLIPBOARD_SETTLE_MS);
   char* block = static_cast<char*>(std::malloc(length + 1));
   if (block == nullptr) {
     trace("clipboard: no memory for the text\n");
     return;
   }
   std::memcpy(block, text, length + 1);
-  platformSleepMs(CLIPBOARD_SETTLE_MS);
+  osSleepMs(CLIPBOARD_SETTLE_MS);
   // Kept out of the window's record during the hand-over: a release message the platform
   // sends meanwhile must not free what the clipboard is taking.
   if (p->clipboardSetText(block) != 0)

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "platform/posix.h"
+#include "os/os.h"
 #include "text/trace.h"
 
 #ifndef KINETRACE_FREETYPE_LIBRARY
@@ -30,7 +30,7 @@ FreeTypeLoad gFreeType;
 
 template <typename T> bool take(T* call, const char* symbol, char* error, size_t errorSize) {
   *call = reinterpret_cast<T>(
-      platformModuleSymbol(KINETRACE_FREETYPE_LIBRARY, symbol, error, errorSize));
+      osModuleSymbol(KINETRACE_FREETYPE_LIBRARY, symbol, error, errorSize));
   return *call != nullptr;
 }
 

@@ -1,7 +1,7 @@
 #include "display/surface.h"
 
 #include "display/glyph.h"
-#include "platform/posix.h"
+#include "os/os.h"
 #include "text/trace.h"
 
 #include <cstdlib>
@@ -110,7 +110,7 @@ void displayPause(int milliseconds) {
   if (gSurface.platform != nullptr && gSurface.platform->waitForEvent != nullptr)
     gSurface.platform->waitForEvent(milliseconds);
   else
-    platformSleepMs(milliseconds);
+    osSleepMs(milliseconds);
 }
 
 // ---- Pages ----

@@ -5,7 +5,7 @@
 #include "display/clipboard.h"
 #include "display/cursors.h"
 #include "display/drop.h"
-#include "platform/posix.h"
+#include "os/os.h"
 #include "text/dialogs.h"
 #include "text/strings.h"
 #include "text/trace.h"
@@ -561,7 +561,7 @@ int windowCreate(int width, int height, int pageCount, const char* title) {
     trace("window: a page could not be made; it stays empty\n");
   invalidateClient();
   setDialogOwner(handle);
-  platformFlushConsoleInput();
+  osFlushConsoleInput();
   return 0;
 }
 

@@ -2,7 +2,7 @@
 //
 // openfiledlgW / openfiledlg fill an OpenDialogRecord (the filter list, title, initial
 // directory and file name, default extension) for a kind of file and hand it to the show
-// handler that the platform installs (the Qt backend, or a test double); messageBoxW /
+// handler that the window backend installs (the Qt backend, or a test double); messageBoxW /
 // messageBoxA hand their texts to the installed message-box handler. Without a handler
 // nothing is shown: the dialog reports a failure and a message box answers 0.
 //
@@ -39,7 +39,7 @@ constexpr int DIALOG_CANCELLED = 0;      // the user closed the dialog without a
 constexpr int DIALOG_FAILED = -1;        // the dialog could not be shown
 constexpr int DIALOG_PATH_TOO_LONG = -2; // the chosen path does not fit the file buffer
 
-// One open dialog, as the platform's OPENFILENAME carries it. Filled by openfiledlg or
+// One open dialog, as Win32's OPENFILENAME carries it. Filled by openfiledlg or
 // openfiledlgW; the handler reads it and writes only the file buffer of its form.
 struct OpenDialogRecord {
   uint32_t structSize;  // OPEN_DIALOG_RECORD_SIZE
@@ -69,7 +69,7 @@ int openfiledlgW(char16_t* out, int kind, const char16_t* initialPath);
 int openfiledlg(char* out, int kind, const char* initialPath);
 
 // Fill record for kind and initialPath, in the UTF-16 or the ANSI form, without showing
-// it; openfiledlgW and openfiledlg call them. Exposed for the platform's own tests.
+// it; openfiledlgW and openfiledlg call them. Exposed for the backends' own tests.
 void buildOpenDialogW(OpenDialogRecord* record, int kind, const char16_t* initialPath);
 void buildOpenDialog(OpenDialogRecord* record, int kind, const char* initialPath);
 

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "platform/posix.h"
+#include "os/os.h"
 #include "text/trace.h"
 
 // ---- Contents ----
@@ -221,7 +221,7 @@ int strsjis2uni(char16_t* out, const char* in) {
       } else {
         out[n++] = static_cast<char16_t>(cp);
       }
-    } else if (platformIsDbcsLeadByte(static_cast<unsigned char>(b))) {
+    } else if (osIsDbcsLeadByte(static_cast<unsigned char>(b))) {
       pending = b;
     } else if (b >= 0xA1 && b <= 0xDF) {
       // Half-width katakana as the table has them; struni2sjis maps them back to the byte.

@@ -13,16 +13,16 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/posix.h"
+#include "os/os.h"
 #include "text/encoding.h"
 #include "text/pathconv.h"
 #include "text/trace.h"
 
-static_assert(FILE_ERROR_NOT_REGULAR == PLATFORM_ERROR_NOT_REGULAR,
-              "the readers pass the platform's refusal on as their own");
-static_assert(FILE_KIND_NONE == PLATFORM_KIND_NONE && FILE_KIND_REGULAR == PLATFORM_KIND_REGULAR &&
-                  FILE_KIND_DEVICE == PLATFORM_KIND_CHAR && FILE_KIND_OTHER == PLATFORM_KIND_OTHER,
-              "chkfilekind passes the platform's kinds on");
+static_assert(FILE_ERROR_NOT_REGULAR == OS_ERROR_NOT_REGULAR,
+              "the readers pass the OS layer's refusal on as their own");
+static_assert(FILE_KIND_NONE == OS_ENTRY_NONE && FILE_KIND_REGULAR == OS_ENTRY_REGULAR &&
+                  FILE_KIND_DEVICE == OS_ENTRY_CHAR && FILE_KIND_OTHER == OS_ENTRY_OTHER,
+              "chkfilekind passes the OS layer's kinds on");
 
 const char* fileErrorText(int error) {
   return error == FILE_ERROR_NOT_REGULAR ? "not a regular file" : std::strerror(error);
@@ -57,9 +57,9 @@ OpenedFile openPath(const char* ansiPath, const char16_t* widePath, int useWide,
 #ifdef _WIN32
   // Both forms are the system's own: each goes to its functions as it is.
   if (mode != nullptr)
-    f.stream = useWide ? platformFopenWide(widePath, mode) : platformFopenAnsi(ansiPath, mode);
+    f.stream = useWide ? osFopenWide(widePath, mode) : osFopenAnsi(ansiPath, mode);
   else
-    f.handle = platformOpenReadWide(widePath);
+    f.handle = osOpenReadWide(widePath);
   if (f.stream == nullptr && f.handle < 0)
     trace("files: cannot open the %s path\n", useWide ? "UTF-16" : "ANSI");
   return f;
@@ -72,11 +72,11 @@ OpenedFile openPath(const char* ansiPath, const char16_t* widePath, int useWide,
     return f;
   }
   if (mode != nullptr) {
-    f.stream = platformFopen(utf8, mode);
+    f.stream = osFopen(utf8, mode);
     if (f.stream == nullptr)
       trace("files: cannot open %s (%s)\n", utf8, mode);
   } else {
-    f.handle = platformOpenRead(utf8);
+    f.handle = osOpenRead(utf8);
     if (f.handle < 0)
       trace("files: cannot open %s\n", utf8);
   }
@@ -96,7 +96,7 @@ void closeOpened(const OpenedFile& f) {
   if (f.stream != nullptr)
     std::fclose(f.stream);
   if (f.handle >= 0)
-    platformClose(f.handle);
+    osClose(f.handle);
 }
 
 } // namespace
@@ -165,7 +165,7 @@ void rfclose() {
   if (r.stream != nullptr)
     std::fclose(r.stream);
   if (r.handle >= 0)
-    platformClose(r.handle);
+    osClose(r.handle);
   r.stream = nullptr;
   r.handle = -1;
   r.fill = 0;
@@ -195,7 +195,7 @@ bool rfrefill() {
     if (n == 0 && std::ferror(r.stream))
       trace("files: read error\n");
   } else {
-    n = platformRead(r.handle, r.buffer, FILE_BUFFER_SIZE);
+    n = osRead(r.handle, r.buffer, FILE_BUFFER_SIZE);
   }
   if (n <= 0) {
     rfclose();
@@ -281,7 +281,7 @@ int rfread(void* destination, int count) {
     // before the end (pipes, signals), so it is repeated until the request is met or the
     // file ends.
     while (fromBuffer + direct < count) {
-      long n = platformRead(r.handle, out + fromBuffer + direct, count - fromBuffer - direct);
+      long n = osRead(r.handle, out + fromBuffer + direct, count - fromBuffer - direct);
       if (n < 0) {
         trace("files: read error\n");
         rfclose();
@@ -304,7 +304,7 @@ int rfbufrewind() {
   int32_t unread = r.fill - r.index;
   if (r.streamMode || unread <= 0)
     return 0;
-  if (platformSeek(r.handle, -static_cast<int64_t>(unread), 1) < 0) {
+  if (osSeek(r.handle, -static_cast<int64_t>(unread), 1) < 0) {
     trace("files: cannot give back %d buffered bytes\n", unread);
     return -2;
   }
@@ -346,7 +346,7 @@ int rfseekfrom(int64_t offset, int origin) {
     if (rfbufrewind() != 0)
       return -2;
     // A closed reader has no descriptor, so this fails too.
-    newPosition = platformSeek(r.handle, offset, origin);
+    newPosition = osSeek(r.handle, offset, origin);
     if (newPosition < 0) {
       trace("files: seek failed\n");
       return failure;
@@ -390,7 +390,7 @@ int nextByte() {
     return c == EOF ? -1 : c;
   }
   if (t.index >= t.fill) {
-    long n = platformRead(t.handle, t.buffer, FILE_BUFFER_SIZE);
+    long n = osRead(t.handle, t.buffer, FILE_BUFFER_SIZE);
     if (n <= 0) {
       t.fill = 0;
       t.index = 0;
@@ -461,7 +461,7 @@ void rf2close() {
   if (t.stream != nullptr)
     std::fclose(t.stream);
   if (t.handle >= 0)
-    platformClose(t.handle);
+    osClose(t.handle);
   t.stream = nullptr;
   t.handle = -1;
   t.fill = 0;
@@ -635,36 +635,36 @@ int chkqmark(const char* ansiPath) {
 
 int chkfilekind(const char* ansiPath) {
 #ifdef _WIN32
-  return ansiPath != nullptr ? platformFileKindAnsi(ansiPath) : FILE_KIND_NONE;
+  return ansiPath != nullptr ? osFileKindAnsi(ansiPath) : FILE_KIND_NONE;
 #endif
   char utf8[UTF8_PATH_SIZE];
   if (ansiPath == nullptr || ansiPathToUtf8(utf8, sizeof utf8, ansiPath) != 0)
     return FILE_KIND_NONE;
-  return platformFileKind(utf8);
+  return osFileKind(utf8);
 }
 
 int chksamefile(const char* ansiPathA, const char* ansiPathB) {
 #ifdef _WIN32
   if (ansiPathA != nullptr && ansiPathB != nullptr)
-    return platformSameFileForms(ansiPathA, nullptr, ansiPathB, nullptr);
+    return osSameFileForms(ansiPathA, nullptr, ansiPathB, nullptr);
 #endif
   char a[UTF8_PATH_SIZE];
   char b[UTF8_PATH_SIZE];
   if (ansiPathA == nullptr || ansiPathB == nullptr || ansiPathToUtf8(a, sizeof a, ansiPathA) != 0 ||
       ansiPathToUtf8(b, sizeof b, ansiPathB) != 0)
     return 0;
-  return platformSameFile(a, b);
+  return osSameFile(a, b);
 }
 
 int chksamefileW(const char* ansiPathA, const char16_t* widePathB) {
 #ifdef _WIN32
   if (ansiPathA != nullptr && widePathB != nullptr)
-    return platformSameFileForms(ansiPathA, nullptr, nullptr, widePathB);
+    return osSameFileForms(ansiPathA, nullptr, nullptr, widePathB);
 #endif
   char a[UTF8_PATH_SIZE];
   char b[UTF8_PATH_SIZE];
   if (ansiPathA == nullptr || widePathB == nullptr || ansiPathToUtf8(a, sizeof a, ansiPathA) != 0 ||
       widePathToUtf8(b, sizeof b, widePathB) != 0)
     return 0;
-  return platformSameFile(a, b);
+  return osSameFile(a, b);
 }

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "platform/posix.h"
+#include "os/os.h"
 #include "text/encoding.h"
 
 // ---- UTF-8 pieces ----
@@ -92,7 +92,7 @@ size_t getUtf8(const unsigned char* p, uint32_t* cp) {
 // rows: a search of the double-byte rows (rare, file names only). 0 when none.
 uint32_t supplementaryToSjis(uint32_t cp) {
   for (uint32_t lead = 0x81; lead <= 0xFC; lead++) {
-    if (!platformIsDbcsLeadByte(static_cast<unsigned char>(lead)))
+    if (!osIsDbcsLeadByte(static_cast<unsigned char>(lead)))
       continue;
     for (uint32_t second = 0x40; second <= 0xFC; second++) {
       uint32_t code = lead << 8 | second;
@@ -161,7 +161,7 @@ bool isSjisRun(const unsigned char* p, const unsigned char* end) {
       continue;
     }
     wide = true;
-    if (platformIsDbcsLeadByte(b)) {
+    if (osIsDbcsLeadByte(b)) {
       if (p + 1 >= end || ansiCodeToCodePoint(static_cast<uint32_t>(b) << 8 | p[1]) == 0)
         return false;
       p += 2;
@@ -216,7 +216,7 @@ int ansiPathToUtf8(char* out, size_t outSize, const char* ansiPath) {
     if (b < 0x80) {
       cp = b == '\\' ? '/' : b;
       p++;
-    } else if (platformIsDbcsLeadByte(b)) {
+    } else if (osIsDbcsLeadByte(b)) {
       if (p[1] == 0) {
         out[0] = '\0';
         return -1;
@@ -300,7 +300,7 @@ int utf8PathToAnsi(char* out, size_t outSize, const char* utf8Path) {
       // A name stored as Shift-JIS bytes (an archive unpacked without conversion) is its
       // own ANSI form. A cut ends on a whole character.
       while (p < end) {
-        size_t n = platformIsDbcsLeadByte(*p) ? 2 : 1;
+        size_t n = osIsDbcsLeadByte(*p) ? 2 : 1;
         if (len + n >= outSize) {
           out[len] = '\0';
           return -1;

@@ -10,7 +10,7 @@
 
 #include <cstring>
 
-#include "platform/posix.h"
+#include "os/os.h"
 #include "text/pathconv.h"
 #include "text/trace.h"
 
@@ -25,7 +25,7 @@ namespace {
 // second byte, else 1. A lead byte before the terminator stands alone, so no walk ever
 // steps over the end of its string.
 inline int charStep(const char* s) {
-  return platformIsDbcsLeadByte(static_cast<unsigned char>(s[0])) && s[1] != '\0' ? 2 : 1;
+  return osIsDbcsLeadByte(static_cast<unsigned char>(s[0])) && s[1] != '\0' ? 2 : 1;
 }
 inline int charStep(const char16_t*) {
   return 1;
@@ -358,7 +358,7 @@ int visitEntry(const char* name, int isDirectory, void* context) {
 // a stat of every entry: listing made each file of a large folder cost the whole folder.
 int findExactName(const char** result, NameSearch* search, const char* utf8Path, const char* name) {
   size_t length = std::strlen(name);
-  if (length >= SYSTEM_NAME_SIZE || !platformEntryExists(utf8Path) || platformIsDirectory(utf8Path))
+  if (length >= SYSTEM_NAME_SIZE || !osEntryExists(utf8Path) || osIsDirectory(utf8Path))
     return -1;
   std::memcpy(search->first[0].name, name, length + 1);
   search->first[0].isDirectory = 0;
@@ -390,7 +390,7 @@ int findSystemName(const char** result, NameSearch* search, char* utf8Path) {
   search->patternLength = std::strlen(name);
   search->wildcards = std::strpbrk(name, "*?") != nullptr ? 1 : 0;
   search->found = 0;
-  if (platformListDirectory(directory, visitEntry, search) != 0) {
+  if (osListDirectory(directory, visitEntry, search) != 0) {
     trace("findname: cannot list %s", directory[0] != '\0' ? directory : ".");
     return -1;
   }
@@ -428,11 +428,11 @@ int rawComponentPath(char* out, size_t outSize, const char* ansiPath) {
     component[n] = '\0';
     if (ansiPathToUtf8(out + len, outSize - len, component) != 0)
       return 0;
-    if (isRawSjisName(component, n) && !platformEntryExists(out)) {
+    if (isRawSjisName(component, n) && !osEntryExists(out)) {
       char converted[SYSTEM_PATH_SIZE];
       std::strcpy(converted, out + len);
       std::memcpy(out + len, component, n + 1);
-      if (platformEntryExists(out))
+      if (osEntryExists(out))
         taken = 1;
       else
         std::strcpy(out + len, converted);
@@ -451,7 +451,7 @@ int rawComponentPath(char* out, size_t outSize, const char* ansiPath) {
 int findname(char* out, const char* path) {
   out[0] = '\0';
 #ifdef _WIN32
-  return platformFindNameAnsi(out, 260, path);
+  return osFindNameAnsi(out, 260, path);
 #endif
   char utf8Path[SYSTEM_PATH_SIZE];
   if (ansiPathToUtf8(utf8Path, sizeof utf8Path, path) != 0)
@@ -470,7 +470,7 @@ int findname(char* out, const char* path) {
 int findnameW(char16_t* out, const char16_t* path) {
   out[0] = 0;
 #ifdef _WIN32
-  return platformFindNameWide(out, 260, path);
+  return osFindNameWide(out, 260, path);
 #endif
   char utf8Path[SYSTEM_PATH_SIZE];
   if (widePathToUtf8(utf8Path, sizeof utf8Path, path) != 0)
@@ -491,9 +491,9 @@ int getcurdir(char* out, size_t outSize) {
   if (outSize == 0)
     return -1;
 #ifdef _WIN32
-  return platformCurrentDirectoryAnsi(out, outSize);
+  return osCurrentDirectoryAnsi(out, outSize);
 #endif
-  if (platformCurrentDirectory(utf8Path, sizeof utf8Path) != 0 ||
+  if (osCurrentDirectory(utf8Path, sizeof utf8Path) != 0 ||
       utf8PathToAnsi(out, outSize, utf8Path) != 0) {
     out[0] = '\0';
     return -1;
@@ -506,9 +506,9 @@ int getcurdirW(char16_t* out, size_t outUnits) {
   if (outUnits == 0)
     return -1;
 #ifdef _WIN32
-  return platformCurrentDirectoryWide(out, outUnits);
+  return osCurrentDirectoryWide(out, outUnits);
 #endif
-  if (platformCurrentDirectory(utf8Path, sizeof utf8Path) != 0 ||
+  if (osCurrentDirectory(utf8Path, sizeof utf8Path) != 0 ||
       utf8PathToWide(out, outUnits, utf8Path) != 0) {
     out[0] = 0;
     return -1;

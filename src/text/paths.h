@@ -2,7 +2,7 @@
 // capture and the drop handler.
 //
 // Every path operation has an ANSI form (Shift-JIS bytes, backslash separators) and a
-// UTF-16 form with a trailing W. The ANSI forms ask platformIsDbcsLeadByte whether a byte
+// UTF-16 form with a trailing W. The ANSI forms ask osIsDbcsLeadByte whether a byte
 // starts a pair and never take the second byte of a pair for a separator, dot, quote,
 // semicolon or space; a lead byte directly before the terminator counts as a single byte.
 // The UTF-16 forms work unit by unit.
@@ -112,7 +112,7 @@ struct ArgTableW {
 
 // The program's two argument lists: filled once at start-up, element by element from the
 // process's argument vector (clearargs, putargs) or by getargs/getargsW from a command
-// line the platform gives as one string; extended by a file chosen in the open dialog or
+// line the system gives as one string; extended by a file chosen in the open dialog or
 // dropped on the window. Argument i of one list is argument i of the other. Nothing is
 // ever removed.
 extern ArgTable gArgTable;

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "platform/posix.h"
+#include "os/os.h"
 #include "text/pathconv.h"
 
 namespace {
@@ -27,10 +27,10 @@ int joinPath(char* out, const char* head, const char* tail) {
 
 // An absolute folder from the environment, else $HOME joined with fallback.
 int folderFromEnv(char* out, const char* variable, const char* fallback) {
-  const char* value = platformGetEnv(variable);
+  const char* value = osGetEnv(variable);
   if (value != nullptr && value[0] == '/')
     return joinPath(out, value, "");
-  const char* home = platformGetEnv("HOME");
+  const char* home = osGetEnv("HOME");
   if (home == nullptr || home[0] != '/')
     return -1;
   return joinPath(out, home, fallback);
@@ -44,7 +44,7 @@ int picturesFromUserDirs(char* out) {
   if (folderFromEnv(configHome, "XDG_CONFIG_HOME", ".config") != 0 ||
       joinPath(file, configHome, "user-dirs.dirs") != 0)
     return -1;
-  std::FILE* f = platformFopen(file, "r");
+  std::FILE* f = osFopen(file, "r");
   if (f == nullptr)
     return -1;
   const char key[] = "XDG_PICTURES_DIR=\"";
@@ -63,7 +63,7 @@ int picturesFromUserDirs(char* out) {
     char value[SYSTEM_PATH_SIZE];
     std::memcpy(value, p, static_cast<size_t>(end - p));
     value[end - p] = '\0';
-    const char* home = platformGetEnv("HOME");
+    const char* home = osGetEnv("HOME");
     if (std::strncmp(value, "$HOME", 5) == 0 && (value[5] == '/' || value[5] == '\0')) {
       if (home != nullptr && home[0] == '/')
         result = joinPath(out, home, value[5] == '/' ? value + 6 : "");
@@ -122,7 +122,7 @@ int userPicturesFolder(char* ansi, size_t ansiSize, char16_t* wide, size_t wideU
 #endif
   char pictures[SYSTEM_PATH_SIZE];
   char folder[SYSTEM_PATH_SIZE];
-  const char* value = platformGetEnv("XDG_PICTURES_DIR");
+  const char* value = osGetEnv("XDG_PICTURES_DIR");
   int found = -1;
   if (value != nullptr && value[0] == '/')
     found = joinPath(pictures, value, "");
@@ -151,7 +151,7 @@ int makefolder(const char* ansi, const char16_t* wide) {
       continue;
     const char kept = path[i];
     path[i] = '\0';
-    const int made = platformMakeDirectory(path);
+    const int made = osMakeDirectory(path);
     path[i] = kept;
     if (made != 0 && i == length)
       return -1;

@@ -12,7 +12,7 @@
 
 #include "common/tempdir.h"
 #include "common/text_convert.h"
-#include "platform/posix.h"
+#include "os/os.h"
 
 using test_files::readFile;
 using test_files::TempDir;
@@ -216,9 +216,9 @@ TEST(ByteReader, BufferRewindGivesUnreadBytesBackToTheFile) {
   for (int i = 0; i < 10; i++)
     rfgetc();
   int fd = static_cast<int>(rfhandle());
-  EXPECT_EQ(platformSeek(fd, 0, 1), 500) << "the whole file was read ahead";
+  EXPECT_EQ(osSeek(fd, 0, 1), 500) << "the whole file was read ahead";
   EXPECT_EQ(rfbufrewind(), 0);
-  EXPECT_EQ(platformSeek(fd, 0, 1), 10);
+  EXPECT_EQ(osSeek(fd, 0, 1), 10);
   EXPECT_EQ(rftell(), 10);
   EXPECT_EQ(rfgetc(), static_cast<unsigned char>(content[10]));
   rfclose();

@@ -12,7 +12,7 @@
 #include <unistd.h>
 #include <vector>
 
-#include "platform/posix.h"
+#include "os/os.h"
 #include "text/pathconv.h"
 
 using test_files::ansiPathOf;

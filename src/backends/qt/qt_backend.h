@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "display/surface.h"
+#include "display/backend.h"
 #include "text/dialogs.h"
 
 constexpr int32_t QT_BACKEND_VERSION = 1; // raised whenever QtBackend changes

@@ -54,14 +54,14 @@
 //   dispatch, wait            processEvents; the wait sleeps in Qt's event loop until an
 //                             event or its time comes, so an idle window costs no CPU
 //
-// The QApplication is the dialogs' one (qtEnsureApplication of platform/qt_dialogs.h),
+// The QApplication is the dialogs' one (qtEnsureApplication of backends/qt/qt_dialogs.h),
 // made when the first window or cursor is needed: without a display the process ends
 // there with one line on standard error and status 1.
 #pragma once
 
-#include "display/surface.h"
+#include "display/backend.h"
 
-// The platform table (the display of platform/qt_backend.h). Nothing of Qt starts here.
+// The platform table (the display of backends/qt/qt_backend.h). Nothing of Qt starts here.
 const DisplayPlatform* qtWindowPlatform();
 // The window's widget (a QAbstractScrollArea*), or null when no window exists.
 void* qtWindowWidget();

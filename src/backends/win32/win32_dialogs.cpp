@@ -1,4 +1,4 @@
-#include "platform/win32_dialogs.h"
+#include "backends/win32/win32_dialogs.h"
 
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN

@@ -1,7 +1,7 @@
-// The platform layer on Windows. The handle mode's descriptors are C runtime descriptors
+// The OS layer on Windows. The handle mode's descriptors are C runtime descriptors
 // over the Win32 handles (_open_osfhandle), so that the callers keep one integer type;
 // reads, seeks and sizes still go to ReadFile, SetFilePointerEx and GetFileSizeEx.
-#include "platform/posix.h"
+#include "os/os.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -82,15 +82,15 @@ bool isReadMode(const char* mode) {
 
 int kindOfHandle(HANDLE h) {
   if (h == INVALID_HANDLE_VALUE)
-    return PLATFORM_KIND_NONE;
+    return OS_ENTRY_NONE;
   BY_HANDLE_FILE_INFORMATION info;
-  int kind = PLATFORM_KIND_OTHER;
+  int kind = OS_ENTRY_OTHER;
   DWORD type = GetFileType(h);
   if (type == FILE_TYPE_CHAR)
-    kind = PLATFORM_KIND_CHAR;
+    kind = OS_ENTRY_CHAR;
   else if (type == FILE_TYPE_DISK && GetFileInformationByHandle(h, &info) &&
            (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
-    kind = PLATFORM_KIND_REGULAR;
+    kind = OS_ENTRY_REGULAR;
   CloseHandle(h);
   return kind;
 }
@@ -148,19 +148,19 @@ int descriptorOf(HANDLE h) {
 
 // ---- Files by descriptor ----
 
-int platformOpenRead(const char* utf8Path) {
+int osOpenRead(const char* utf8Path) {
   std::wstring path = fromUtf8(utf8Path);
-  return platformOpenReadWide(reinterpret_cast<const char16_t*>(path.c_str()));
+  return osOpenReadWide(reinterpret_cast<const char16_t*>(path.c_str()));
 }
 
-int platformOpenReadWide(const char16_t* widePath) {
+int osOpenReadWide(const char16_t* widePath) {
   if (refuseDirectory(GetFileAttributesW(wide(widePath))))
     return -1;
   return descriptorOf(CreateFileW(wide(widePath), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
-long platformRead(int fd, void* buffer, long count) {
+long osRead(int fd, void* buffer, long count) {
   DWORD got = 0;
   if (!ReadFile(osHandle(fd), buffer, static_cast<DWORD>(count), &got, nullptr)) {
     // A pipe whose writer has gone reads as its end, as on Linux.
@@ -172,7 +172,7 @@ long platformRead(int fd, void* buffer, long count) {
   return static_cast<long>(got);
 }
 
-int64_t platformSeek(int fd, int64_t offset, int origin) {
+int64_t osSeek(int fd, int64_t offset, int origin) {
   LARGE_INTEGER distance, position;
   distance.QuadPart = offset;
   DWORD method = origin == 0 ? FILE_BEGIN : origin == 1 ? FILE_CURRENT : FILE_END;
@@ -181,32 +181,32 @@ int64_t platformSeek(int fd, int64_t offset, int origin) {
   return static_cast<int64_t>(position.QuadPart);
 }
 
-int64_t platformFileSize(int fd) {
+int64_t osFileSize(int fd) {
   LARGE_INTEGER size;
   if (!GetFileSizeEx(osHandle(fd), &size))
     return -1;
   return static_cast<int64_t>(size.QuadPart);
 }
 
-void platformClose(int fd) {
+void osClose(int fd) {
   if (fd >= 0)
     _close(fd);
 }
 
 // ---- Files by C stream ----
 
-FILE* platformFopen(const char* utf8Path, const char* mode) {
+FILE* osFopen(const char* utf8Path, const char* mode) {
   std::wstring path = fromUtf8(utf8Path);
-  return platformFopenWide(reinterpret_cast<const char16_t*>(path.c_str()), mode);
+  return osFopenWide(reinterpret_cast<const char16_t*>(path.c_str()), mode);
 }
 
-FILE* platformFopenAnsi(const char* ansiPath, const char* mode) {
+FILE* osFopenAnsi(const char* ansiPath, const char* mode) {
   if (isReadMode(mode) && refuseDirectory(GetFileAttributesA(ansiPath)))
     return nullptr;
   return std::fopen(ansiPath, mode);
 }
 
-FILE* platformFopenWide(const char16_t* widePath, const char* mode) {
+FILE* osFopenWide(const char16_t* widePath, const char* mode) {
   if (isReadMode(mode) && refuseDirectory(GetFileAttributesW(wide(widePath))))
     return nullptr;
   return _wfopen(wide(widePath), fromMode(mode).c_str());
@@ -214,19 +214,19 @@ FILE* platformFopenWide(const char16_t* widePath, const char* mode) {
 
 // ---- File identity ----
 
-int platformFileKind(const char* utf8Path) {
+int osFileKind(const char* utf8Path) {
   return kindOfHandle(probeWide(fromUtf8(utf8Path).c_str()));
 }
 
-int platformFileKindAnsi(const char* ansiPath) {
+int osFileKindAnsi(const char* ansiPath) {
   return kindOfHandle(probeAnsi(ansiPath));
 }
 
-int platformSameFile(const char* utf8PathA, const char* utf8PathB) {
+int osSameFile(const char* utf8PathA, const char* utf8PathB) {
   return sameIdentity(probeWide(fromUtf8(utf8PathA).c_str()), probeWide(fromUtf8(utf8PathB).c_str()));
 }
 
-int platformSameFileForms(const char* ansiA, const char16_t* wideA, const char* ansiB,
+int osSameFileForms(const char* ansiA, const char16_t* wideA, const char* ansiB,
                           const char16_t* wideB) {
   HANDLE a = wideA != nullptr ? probeWide(wide(wideA)) : probeAnsi(ansiA);
   HANDLE b = wideB != nullptr ? probeWide(wide(wideB)) : probeAnsi(ansiB);
@@ -235,15 +235,15 @@ int platformSameFileForms(const char* ansiA, const char16_t* wideA, const char* 
 
 // ---- Directories ----
 
-int platformIsDirectory(const char* utf8Path) {
+int osIsDirectory(const char* utf8Path) {
   return isDirectoryAttributes(GetFileAttributesW(fromUtf8(utf8Path).c_str())) ? 1 : 0;
 }
 
-int platformEntryExists(const char* utf8Path) {
+int osEntryExists(const char* utf8Path) {
   return GetFileAttributesW(fromUtf8(utf8Path).c_str()) != INVALID_FILE_ATTRIBUTES ? 1 : 0;
 }
 
-int platformListDirectory(const char* utf8Dir,
+int osListDirectory(const char* utf8Dir,
                           int (*visit)(const char* name, int isDirectory, void* context),
                           void* context) {
   std::wstring pattern = fromUtf8(utf8Dir[0] != '\0' ? utf8Dir : ".");
@@ -267,14 +267,14 @@ int platformListDirectory(const char* utf8Dir,
   return 0;
 }
 
-int platformMakeDirectory(const char* utf8Path) {
+int osMakeDirectory(const char* utf8Path) {
   std::wstring path = fromUtf8(utf8Path);
   if (CreateDirectoryW(path.c_str(), nullptr))
     return 0;
   return isDirectoryAttributes(GetFileAttributesW(path.c_str())) ? 0 : -1;
 }
 
-int platformCurrentDirectory(char* out, size_t size) {
+int osCurrentDirectory(char* out, size_t size) {
   wchar_t path[MAX_PATH];
   DWORD n = GetCurrentDirectoryW(MAX_PATH, path);
   if (size == 0 || n == 0 || n >= MAX_PATH ||
@@ -283,7 +283,7 @@ int platformCurrentDirectory(char* out, size_t size) {
   return 0;
 }
 
-int platformCurrentDirectoryAnsi(char* out, size_t size) {
+int osCurrentDirectoryAnsi(char* out, size_t size) {
   if (size == 0)
     return -1;
   DWORD n = GetCurrentDirectoryA(static_cast<DWORD>(size), out);
@@ -294,7 +294,7 @@ int platformCurrentDirectoryAnsi(char* out, size_t size) {
   return 0;
 }
 
-int platformCurrentDirectoryWide(char16_t* out, size_t units) {
+int osCurrentDirectoryWide(char16_t* out, size_t units) {
   if (units == 0)
     return -1;
   DWORD n = GetCurrentDirectoryW(static_cast<DWORD>(units), reinterpret_cast<wchar_t*>(out));
@@ -348,14 +348,14 @@ size_t lengthWide(const char16_t* s) {
 
 } // namespace
 
-int platformFindNameAnsi(char* out, size_t outSize, const char* ansiPath) {
+int osFindNameAnsi(char* out, size_t outSize, const char* ansiPath) {
   out[0] = '\0';
   WIN32_FIND_DATAA found;
   return findName<WIN32_FIND_DATAA, char>(FindFirstFileA(ansiPath, &found), found, nextAnsi, out,
                                           outSize, lengthAnsi);
 }
 
-int platformFindNameWide(char16_t* out, size_t outUnits, const char16_t* widePath) {
+int osFindNameWide(char16_t* out, size_t outUnits, const char16_t* widePath) {
   out[0] = 0;
   WIN32_FIND_DATAW found;
   return findName<WIN32_FIND_DATAW, char16_t>(FindFirstFileW(wide(widePath), &found), found,
@@ -364,12 +364,12 @@ int platformFindNameWide(char16_t* out, size_t outUnits, const char16_t* widePat
 
 // ---- Process ----
 
-const char* platformGetEnv(const char* name) {
+const char* osGetEnv(const char* name) {
   const char* value = std::getenv(name);
   return value != nullptr && value[0] != '\0' ? value : nullptr;
 }
 
-int platformExecutablePath(char* out, size_t size) {
+int osExecutablePath(char* out, size_t size) {
   wchar_t path[MAX_PATH];
   DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
   if (size == 0 || n == 0 || n >= MAX_PATH ||
@@ -381,7 +381,7 @@ int platformExecutablePath(char* out, size_t size) {
   return 0;
 }
 
-int platformExecutablePathAnsi(char* out, size_t size) {
+int osExecutablePathAnsi(char* out, size_t size) {
   DWORD n = size != 0 ? GetModuleFileNameA(nullptr, out, static_cast<DWORD>(size)) : 0;
   if (n == 0 || n >= size) {
     if (size != 0)
@@ -391,7 +391,7 @@ int platformExecutablePathAnsi(char* out, size_t size) {
   return 0;
 }
 
-int platformExecutablePathWide(char16_t* out, size_t units) {
+int osExecutablePathWide(char16_t* out, size_t units) {
   DWORD n = units != 0 ? GetModuleFileNameW(nullptr, reinterpret_cast<wchar_t*>(out),
                                             static_cast<DWORD>(units))
                        : 0;
@@ -403,15 +403,15 @@ int platformExecutablePathWide(char16_t* out, size_t units) {
   return 0;
 }
 
-const char* platformCommandLineAnsi() {
+const char* osCommandLineAnsi() {
   return GetCommandLineA();
 }
 
-const char16_t* platformCommandLineWide() {
+const char16_t* osCommandLineWide() {
   return reinterpret_cast<const char16_t*>(GetCommandLineW());
 }
 
-void* platformModuleSymbol(const char* utf8Path, const char* symbol, char* error,
+void* osModuleSymbol(const char* utf8Path, const char* symbol, char* error,
                            size_t errorSize) {
   // A module is loaded once and stays for the process's life, as its windows may.
   HMODULE module = LoadLibraryW(fromUtf8(utf8Path).c_str());
@@ -424,12 +424,12 @@ void* platformModuleSymbol(const char* utf8Path, const char* symbol, char* error
   return reinterpret_cast<void*>(address);
 }
 
-void platformSleepMs(int milliseconds) {
+void osSleepMs(int milliseconds) {
   if (milliseconds > 0)
     Sleep(static_cast<DWORD>(milliseconds));
 }
 
-void platformFlushConsoleInput() {
+void osFlushConsoleInput() {
   HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
   DWORD mode;
   if (input != nullptr && input != INVALID_HANDLE_VALUE && GetConsoleMode(input, &mode))
@@ -438,19 +438,19 @@ void platformFlushConsoleInput() {
 
 // ---- Language and code pages ----
 
-int platformIsDbcsLeadByte(unsigned char b) {
+int osIsDbcsLeadByte(unsigned char b) {
   return IsDBCSLeadByte(b) ? 1 : 0;
 }
 
-int platformUserLanguageId() {
+int osUserLanguageId() {
   return static_cast<int>(GetUserDefaultLangID());
 }
 
-unsigned platformConsoleOutputCodePage() {
+unsigned osConsoleOutputCodePage() {
   return GetConsoleOutputCP();
 }
 
-int platformWideToAnsi(char* out, size_t size, const char16_t* text) {
+int osWideToAnsi(char* out, size_t size, const char16_t* text) {
   if (size == 0)
     return -1;
   int n = WideCharToMultiByte(CP_ACP, 0, wide(text), -1, out, static_cast<int>(size), nullptr, nullptr);
@@ -461,7 +461,7 @@ int platformWideToAnsi(char* out, size_t size, const char16_t* text) {
   return 0;
 }
 
-int platformAnsiToWide(char16_t* out, size_t units, const char* text) {
+int osAnsiToWide(char16_t* out, size_t units, const char* text) {
   if (units == 0)
     return -1;
   int n = MultiByteToWideChar(CP_ACP, 0, text, -1, reinterpret_cast<wchar_t*>(out), static_cast<int>(units));
@@ -505,7 +505,7 @@ size_t unfinishedTail(const char* text, size_t size) {
 
 } // namespace
 
-size_t platformWriteText(int stream, const char* text, size_t size) {
+size_t osWriteText(int stream, const char* text, size_t size) {
   FILE* file = stream == 2 ? stderr : stdout;
   HANDLE console = consoleOf(stream);
   if (console == nullptr)

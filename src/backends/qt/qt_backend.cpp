@@ -1,7 +1,7 @@
-#include "platform/qt_backend.h"
+#include "backends/qt/qt_backend.h"
 
-#include "platform/qt_dialogs.h"
-#include "platform/qt_window.h"
+#include "backends/qt/qt_dialogs.h"
+#include "backends/qt/qt_window.h"
 
 extern "C" __attribute__((visibility("default"))) const QtBackend* kinetraceQtBackend() {
   static const QtBackend backend = {QT_BACKEND_VERSION, qtShowOpenDialog, qtShowMessageBox,

@@ -2,7 +2,7 @@
 // ---- The window class ----
 // ---- Input ----
 // ---- Platform operations ----
-#include "platform/qt_window.h"
+#include "backends/qt/qt_window.h"
 
 #include <QAbstractScrollArea>
 #include <QApplication>
@@ -36,9 +36,9 @@
 #include <string>
 #include <vector>
 
-#include "display/window.h"
-#include "platform/posix.h"
-#include "platform/qt_dialogs.h"
+#include "display/backend.h"
+#include "os/os.h"
+#include "backends/qt/qt_dialogs.h"
 #include "text/encoding.h"
 #include "text/pathconv.h"
 
@@ -541,7 +541,7 @@ QIcon applicationIcon() {
   const char id[] = "io.github.kinetrace.Kinetrace";
   QIcon icon;
   char exe[4096];
-  if (platformExecutablePath(exe, sizeof exe) == 0) {
+  if (osExecutablePath(exe, sizeof exe) == 0) {
     const QString icons = QString::fromUtf8(exe).section('/', 0, -2) + "/../../share/icons/hicolor/";
     for (int size : {16, 32, 48, 64, 128, 256}) {
       const QString file = icons + QString("%1x%1/apps/%2.png").arg(size).arg(id);
@@ -678,7 +678,7 @@ void qtShowScrollBar(int bar, int show) {
 
 void qtWaitForEvent(int milliseconds) {
   if (!haveApplication()) {
-    platformSleepMs(milliseconds);
+    osSleepMs(milliseconds);
     return;
   }
   // Qt's event loop sleeps until an event comes; the timer is the latest one.

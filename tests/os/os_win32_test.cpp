@@ -1,4 +1,4 @@
-// What only the Win32 platform layer decides (under Wine in CI): a file's identity whatever
+// What only the Win32 OS layer decides (under Wine in CI): a file's identity whatever
 // the case and form of its path, and the arguments the program takes from the command line
 // Windows gives it. The rest of the layer is exercised by the whole suite, which runs on
 // Windows too.
@@ -7,7 +7,7 @@
 
 #include "common/program_run.h"
 #include "common/tempdir.h"
-#include "platform/posix.h"
+#include "os/os.h"
 
 namespace {
 
@@ -19,16 +19,16 @@ TEST(Win32Platform, KindsAndIdentityFollowTheFileNotThePathForm) {
   d.write("a.vmd", "a");
   d.write("b.vmd", "b");
   d.folder("f");
-  EXPECT_EQ(platformFileKindAnsi(d.ansi("a.vmd").c_str()), PLATFORM_KIND_REGULAR);
-  EXPECT_EQ(platformFileKindAnsi(d.ansi("f").c_str()), PLATFORM_KIND_OTHER);
-  EXPECT_EQ(platformFileKindAnsi(d.ansi("none").c_str()), PLATFORM_KIND_NONE);
+  EXPECT_EQ(osFileKindAnsi(d.ansi("a.vmd").c_str()), OS_ENTRY_REGULAR);
+  EXPECT_EQ(osFileKindAnsi(d.ansi("f").c_str()), OS_ENTRY_OTHER);
+  EXPECT_EQ(osFileKindAnsi(d.ansi("none").c_str()), OS_ENTRY_NONE);
   const std::string a = d.ansi("a.vmd");
   const std::u16string sameInCapitals = d.wide(u"A.VMD");
   const std::u16string other = d.wide(u"b.vmd");
   const std::u16string none = d.wide(u"none");
-  EXPECT_EQ(platformSameFileForms(a.c_str(), nullptr, nullptr, sameInCapitals.c_str()), 1);
-  EXPECT_EQ(platformSameFileForms(a.c_str(), nullptr, nullptr, other.c_str()), 0);
-  EXPECT_EQ(platformSameFileForms(a.c_str(), nullptr, nullptr, none.c_str()), 0);
+  EXPECT_EQ(osSameFileForms(a.c_str(), nullptr, nullptr, sameInCapitals.c_str()), 1);
+  EXPECT_EQ(osSameFileForms(a.c_str(), nullptr, nullptr, other.c_str()), 0);
+  EXPECT_EQ(osSameFileForms(a.c_str(), nullptr, nullptr, none.c_str()), 0);
 }
 
 // Names with a space and with characters of no Western code page reach the program whole

@@ -1,4 +1,4 @@
-#include "platform/posix.h"
+#include "os/os.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -14,7 +14,7 @@
 
 // ---- Files by descriptor ----
 
-int platformOpenRead(const char* utf8Path) {
+int osOpenRead(const char* utf8Path) {
   int fd;
   do {
     fd = ::open(utf8Path, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
@@ -28,7 +28,7 @@ int platformOpenRead(const char* utf8Path) {
   else if (S_ISDIR(st.st_mode))
     refusal = EISDIR;
   else if (!S_ISREG(st.st_mode) && !S_ISCHR(st.st_mode))
-    refusal = PLATFORM_ERROR_NOT_REGULAR;
+    refusal = OS_ERROR_NOT_REGULAR;
   // A terminal or other device read without blocking would end at its first pause.
   if (refusal == 0) {
     int flags = ::fcntl(fd, F_GETFL);
@@ -43,7 +43,7 @@ int platformOpenRead(const char* utf8Path) {
   return fd;
 }
 
-long platformRead(int fd, void* buffer, long count) {
+long osRead(int fd, void* buffer, long count) {
   ssize_t n;
   do {
     n = ::read(fd, buffer, static_cast<size_t>(count));
@@ -51,30 +51,30 @@ long platformRead(int fd, void* buffer, long count) {
   return static_cast<long>(n);
 }
 
-int64_t platformSeek(int fd, int64_t offset, int origin) {
+int64_t osSeek(int fd, int64_t offset, int origin) {
   int whence = origin == 0 ? SEEK_SET : origin == 1 ? SEEK_CUR : SEEK_END;
   off_t r = ::lseek(fd, static_cast<off_t>(offset), whence);
   return r < 0 ? -1 : static_cast<int64_t>(r);
 }
 
-int64_t platformFileSize(int fd) {
+int64_t osFileSize(int fd) {
   struct stat st;
   if (::fstat(fd, &st) != 0)
     return -1;
   return static_cast<int64_t>(st.st_size);
 }
 
-void platformClose(int fd) {
+void osClose(int fd) {
   if (fd >= 0)
     ::close(fd);
 }
 
 // ---- Files by C stream ----
 
-FILE* platformFopen(const char* utf8Path, const char* mode) {
+FILE* osFopen(const char* utf8Path, const char* mode) {
   if (mode[0] != 'r' || std::strchr(mode, '+') != nullptr)
     return std::fopen(utf8Path, mode);
-  int fd = platformOpenRead(utf8Path);
+  int fd = osOpenRead(utf8Path);
   if (fd < 0)
     return nullptr;
   FILE* f = ::fdopen(fd, mode);
@@ -88,18 +88,18 @@ FILE* platformFopen(const char* utf8Path, const char* mode) {
 
 // ---- File identity ----
 
-int platformFileKind(const char* utf8Path) {
+int osFileKind(const char* utf8Path) {
   struct stat st;
   if (::lstat(utf8Path, &st) != 0)
-    return PLATFORM_KIND_NONE;
+    return OS_ENTRY_NONE;
   if (::stat(utf8Path, &st) != 0)
-    return PLATFORM_KIND_OTHER;
+    return OS_ENTRY_OTHER;
   if (S_ISREG(st.st_mode))
-    return PLATFORM_KIND_REGULAR;
-  return S_ISCHR(st.st_mode) ? PLATFORM_KIND_CHAR : PLATFORM_KIND_OTHER;
+    return OS_ENTRY_REGULAR;
+  return S_ISCHR(st.st_mode) ? OS_ENTRY_CHAR : OS_ENTRY_OTHER;
 }
 
-int platformSameFile(const char* utf8PathA, const char* utf8PathB) {
+int osSameFile(const char* utf8PathA, const char* utf8PathB) {
   struct stat a, b;
   if (::stat(utf8PathA, &a) != 0 || ::stat(utf8PathB, &b) != 0)
     return 0;
@@ -108,17 +108,17 @@ int platformSameFile(const char* utf8PathA, const char* utf8PathB) {
 
 // ---- Directories ----
 
-int platformIsDirectory(const char* utf8Path) {
+int osIsDirectory(const char* utf8Path) {
   struct stat st;
   return ::stat(utf8Path, &st) == 0 && S_ISDIR(st.st_mode) ? 1 : 0;
 }
 
-int platformEntryExists(const char* utf8Path) {
+int osEntryExists(const char* utf8Path) {
   struct stat st;
   return ::lstat(utf8Path, &st) == 0 ? 1 : 0;
 }
 
-int platformListDirectory(const char* utf8Dir,
+int osListDirectory(const char* utf8Dir,
                           int (*visit)(const char* name, int isDirectory, void* context),
                           void* context) {
   DIR* dir = ::opendir(utf8Dir[0] != '\0' ? utf8Dir : ".");
@@ -135,13 +135,13 @@ int platformListDirectory(const char* utf8Dir,
   return 0;
 }
 
-int platformMakeDirectory(const char* utf8Path) {
+int osMakeDirectory(const char* utf8Path) {
   if (::mkdir(utf8Path, 0777) == 0)
     return 0;
-  return errno == EEXIST && platformIsDirectory(utf8Path) ? 0 : -1;
+  return errno == EEXIST && osIsDirectory(utf8Path) ? 0 : -1;
 }
 
-int platformCurrentDirectory(char* out, size_t size) {
+int osCurrentDirectory(char* out, size_t size) {
   if (size == 0 || ::getcwd(out, size) == nullptr)
     return -1;
   return 0;
@@ -149,12 +149,12 @@ int platformCurrentDirectory(char* out, size_t size) {
 
 // ---- Process ----
 
-const char* platformGetEnv(const char* name) {
+const char* osGetEnv(const char* name) {
   const char* value = std::getenv(name);
   return value != nullptr && value[0] != '\0' ? value : nullptr;
 }
 
-int platformExecutablePath(char* out, size_t size) {
+int osExecutablePath(char* out, size_t size) {
   if (size == 0)
     return -1;
   ssize_t n = ::readlink("/proc/self/exe", out, size - 1);
@@ -166,7 +166,7 @@ int platformExecutablePath(char* out, size_t size) {
   return 0;
 }
 
-void* platformModuleSymbol(const char* utf8Path, const char* symbol, char* error,
+void* osModuleSymbol(const char* utf8Path, const char* symbol, char* error,
                            size_t errorSize) {
   auto fail = [&]() -> void* {
     const char* reason = dlerror();
@@ -183,7 +183,7 @@ void* platformModuleSymbol(const char* utf8Path, const char* symbol, char* error
   return address;
 }
 
-void platformSleepMs(int milliseconds) {
+void osSleepMs(int milliseconds) {
   if (milliseconds <= 0)
     return;
   struct timespec ts;
@@ -193,7 +193,7 @@ void platformSleepMs(int milliseconds) {
   }
 }
 
-void platformFlushConsoleInput() {
+void osFlushConsoleInput() {
   if (::isatty(STDIN_FILENO))
     ::tcflush(STDIN_FILENO, TCIFLUSH);
 }
@@ -235,12 +235,12 @@ bool containsNoCase(const char* text, const char* word) {
 
 } // namespace
 
-int platformUserLanguageId() {
+int osUserLanguageId() {
   const char* locale = messagesLocale();
   return std::strncmp(locale, "ja", 2) == 0 ? 1041 : 1033;
 }
 
-unsigned platformConsoleOutputCodePage() {
+unsigned osConsoleOutputCodePage() {
   if (!::isatty(STDOUT_FILENO))
     return 0;
   const char* locale = ctypeLocale();
@@ -254,6 +254,6 @@ unsigned platformConsoleOutputCodePage() {
 
 // ---- Output ----
 
-size_t platformWriteText(int stream, const char* text, size_t size) {
+size_t osWriteText(int stream, const char* text, size_t size) {
   return std::fwrite(text, 1, size, stream == 2 ? stderr : stdout);
 }

@@ -1,6 +1,6 @@
-// The platform layer: the few operating-system services the program needs (files,
-// folders, the process, the user's language), implemented by posix_platform.cpp on Linux
-// and by win32_platform.cpp on Windows. Paths here are UTF-8, as the Linux file system
+// The OS layer: the few operating-system services the program needs (files, folders, the
+// process, the user's language), implemented by os_posix.cpp on Linux and by os_win32.cpp
+// on Windows. It is the bottom of the program and includes nothing of the folders above. Paths here are UTF-8, as the Linux file system
 // speaks them; converting the program's Shift-JIS and UTF-16 path forms to and from UTF-8
 // is the text subsystem's job (text/pathconv.h). On Windows the two forms are the
 // system's own (the ANSI code page and UTF-16), so the section at the end takes them as
@@ -21,95 +21,95 @@
 
 // errno of an open refused because the path names neither a regular file nor a character
 // device (a FIFO, a socket, a block device). No errno of the system has this value.
-constexpr int PLATFORM_ERROR_NOT_REGULAR = 0x7E01;
+constexpr int OS_ERROR_NOT_REGULAR = 0x7E01;
 
 // open(path, O_RDONLY | O_NONBLOCK), then fstat before any byte is read: a regular file or a
 // character device is kept (blocking again); a directory is refused with errno EISDIR,
-// anything else with PLATFORM_ERROR_NOT_REGULAR. A FIFO never waits here for a writer.
+// anything else with OS_ERROR_NOT_REGULAR. A FIFO never waits here for a writer.
 // Returns the descriptor, or -1.
-int platformOpenRead(const char* utf8Path);
+int osOpenRead(const char* utf8Path);
 // read(); retried on EINTR. Returns bytes read (0 at the end), or -1.
-long platformRead(int fd, void* buffer, long count);
+long osRead(int fd, void* buffer, long count);
 // lseek(); origin 0 start, 1 current, 2 end. Returns the new offset, or -1.
-int64_t platformSeek(int fd, int64_t offset, int origin);
+int64_t osSeek(int fd, int64_t offset, int origin);
 // fstat() size of a regular file, or -1.
-int64_t platformFileSize(int fd);
-void platformClose(int fd);
+int64_t osFileSize(int fd);
+void osClose(int fd);
 
 // ---- Files by C stream (the stream mode of the file objects) ----
 
 // fopen(path, mode). Returns nullptr on failure. A mode for reading opens through
-// platformOpenRead, so it refuses what that refuses, with the same errno (fopen on Linux
+// osOpenRead, so it refuses what that refuses, with the same errno (fopen on Linux
 // opens directories, then every read fails, and waits on a FIFO for a writer).
-FILE* platformFopen(const char* utf8Path, const char* mode);
+FILE* osFopen(const char* utf8Path, const char* mode);
 
 // ---- File identity ----
 
-constexpr int PLATFORM_KIND_NONE = 0;    // no entry at the path
-constexpr int PLATFORM_KIND_REGULAR = 1; // a regular file (links followed)
-constexpr int PLATFORM_KIND_CHAR = 2;    // a character device (links followed)
-constexpr int PLATFORM_KIND_OTHER = 3;   // a directory, FIFO, socket, block device, or a
+constexpr int OS_ENTRY_NONE = 0;    // no entry at the path
+constexpr int OS_ENTRY_REGULAR = 1; // a regular file (links followed)
+constexpr int OS_ENTRY_CHAR = 2;    // a character device (links followed)
+constexpr int OS_ENTRY_OTHER = 3;   // a directory, FIFO, socket, block device, or a
                                          // link that leads nowhere
 // The kind of entry at the path: lstat tells whether there is one, stat what it leads to.
-int platformFileKind(const char* utf8Path);
+int osFileKind(const char* utf8Path);
 // 1 when both paths name the same file (stat: device and inode, links followed), 0
 // otherwise, also when either is missing.
-int platformSameFile(const char* utf8PathA, const char* utf8PathB);
+int osSameFile(const char* utf8PathA, const char* utf8PathB);
 
 // ---- Directories ----
 
 // 1 when the path names a directory (stat follows links), 0 otherwise.
-int platformIsDirectory(const char* utf8Path);
+int osIsDirectory(const char* utf8Path);
 // 1 when the path names an entry of any kind (lstat: a link counts even when it leads
 // nowhere), 0 otherwise.
-int platformEntryExists(const char* utf8Path);
+int osEntryExists(const char* utf8Path);
 // Calls visit(name, isDirectory, context) for every entry of the directory, "." and ".."
 // included, in the order the system reports them. Returns 0, or -1 when the directory
 // cannot be listed. visit returns 0 to go on, nonzero to stop.
-int platformListDirectory(const char* utf8Dir,
+int osListDirectory(const char* utf8Dir,
                           int (*visit)(const char* name, int isDirectory, void* context),
                           void* context);
 // mkdir(path, 0777), the umask applied. Returns 0 when the directory was made or a
 // directory is already there (links followed), -1 otherwise.
-int platformMakeDirectory(const char* utf8Path);
+int osMakeDirectory(const char* utf8Path);
 // getcwd() into out (size bytes). Returns 0, or -1.
-int platformCurrentDirectory(char* out, size_t size);
+int osCurrentDirectory(char* out, size_t size);
 
 // ---- Process ----
 
 // The absolute path of the running executable (/proc/self/exe). Returns 0, or -1.
-int platformExecutablePath(char* out, size_t size);
+int osExecutablePath(char* out, size_t size);
 // Loads the shared module at utf8Path, keeping its symbols to itself, and returns the
 // address of its symbol; nullptr when either cannot be had, with the loader's reason in
 // error (errorSize bytes).
-void* platformModuleSymbol(const char* utf8Path, const char* symbol, char* error,
+void* osModuleSymbol(const char* utf8Path, const char* symbol, char* error,
                            size_t errorSize);
-void platformSleepMs(int milliseconds);
+void osSleepMs(int milliseconds);
 // The value of an environment variable, or nullptr when it is unset or empty. The text
 // stays valid until the environment changes.
-const char* platformGetEnv(const char* name);
+const char* osGetEnv(const char* name);
 // Discards typed input not yet read from standard input when it is a terminal
 // (tcflush); does nothing otherwise.
-void platformFlushConsoleInput();
+void osFlushConsoleInput();
 
 // ---- Language and code pages ----
 
 #ifdef _WIN32
 // IsDBCSLeadByte of the system's ANSI code page.
-int platformIsDbcsLeadByte(unsigned char b);
+int osIsDbcsLeadByte(unsigned char b);
 #else
 // The emulated ANSI code page (Shift-JIS, 932): lead bytes 0x81-0x9F and 0xE0-0xFC.
-inline int platformIsDbcsLeadByte(unsigned char b) {
+inline int osIsDbcsLeadByte(unsigned char b) {
   return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
 }
 #endif
 // The user's UI language as a Windows language identifier: 1041 when LC_ALL, else
 // LC_MESSAGES, else LANG (the first of them that is set and not empty) begins with "ja";
 // 1033 otherwise.
-int platformUserLanguageId();
+int osUserLanguageId();
 // The console output code page: 0 when standard output is not a terminal, 65001 for a
 // UTF-8 locale, 932 for a Shift-JIS locale, 0 otherwise.
-unsigned platformConsoleOutputCodePage();
+unsigned osConsoleOutputCodePage();
 
 // ---- Output ----
 
@@ -117,7 +117,7 @@ unsigned platformConsoleOutputCodePage();
 // its C stream. On Windows a stream that is a console gets the text as UTF-16
 // (WriteConsoleW), as the console's code page may not be UTF-8; a redirected one gets the
 // bytes. Returns size, or less when the write failed.
-size_t platformWriteText(int stream, const char* text, size_t size);
+size_t osWriteText(int stream, const char* text, size_t size);
 
 #ifdef _WIN32
 // ---- Windows: the program's path forms as the system takes them ----
@@ -127,34 +127,34 @@ size_t platformWriteText(int stream, const char* text, size_t size);
 // system's error otherwise, so that the reasons read as on Linux.
 
 // fopen / _wfopen.
-FILE* platformFopenAnsi(const char* ansiPath, const char* mode);
-FILE* platformFopenWide(const char16_t* widePath, const char* mode);
+FILE* osFopenAnsi(const char* ansiPath, const char* mode);
+FILE* osFopenWide(const char16_t* widePath, const char* mode);
 // CreateFileW for reading (share mode 0, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL) as a
 // descriptor of the functions above. Returns it, or -1.
-int platformOpenReadWide(const char16_t* widePath);
-// As platformFileKind.
-int platformFileKindAnsi(const char* ansiPath);
-// As platformSameFile (volume serial number and file index); a null form is not used.
-int platformSameFileForms(const char* ansiA, const char16_t* wideA, const char* ansiB,
+int osOpenReadWide(const char16_t* widePath);
+// As osFileKind.
+int osFileKindAnsi(const char* ansiPath);
+// As osSameFile (volume serial number and file index); a null form is not used.
+int osSameFileForms(const char* ansiA, const char16_t* wideA, const char* ansiB,
                           const char16_t* wideB);
 // FindFirstFileA/W on the path (wildcards allowed): the stored name of the first match that
 // is not a directory, looking at no more than two matches. Returns 0 with the name in out
 // (outSize characters), -1 when nothing or only a directory matches, -2 when the first two
 // matches are directories.
-int platformFindNameAnsi(char* out, size_t outSize, const char* ansiPath);
-int platformFindNameWide(char16_t* out, size_t outUnits, const char16_t* widePath);
+int osFindNameAnsi(char* out, size_t outSize, const char* ansiPath);
+int osFindNameWide(char16_t* out, size_t outUnits, const char16_t* widePath);
 // GetCurrentDirectoryA/W. Returns 0, or -1.
-int platformCurrentDirectoryAnsi(char* out, size_t size);
-int platformCurrentDirectoryWide(char16_t* out, size_t units);
+int osCurrentDirectoryAnsi(char* out, size_t size);
+int osCurrentDirectoryWide(char16_t* out, size_t units);
 // GetCommandLineA/W: the whole command line as the process was given it.
-const char* platformCommandLineAnsi();
-const char16_t* platformCommandLineWide();
+const char* osCommandLineAnsi();
+const char16_t* osCommandLineWide();
 // GetModuleFileNameA/W of the program. Returns 0, or -1.
-int platformExecutablePathAnsi(char* out, size_t size);
-int platformExecutablePathWide(char16_t* out, size_t units);
+int osExecutablePathAnsi(char* out, size_t size);
+int osExecutablePathWide(char16_t* out, size_t units);
 // A UTF-16 text in the ANSI code page (what the A functions would make of it; '?' for a
 // character it cannot hold). Returns 0, or -1 when it does not fit in size bytes.
-int platformWideToAnsi(char* out, size_t size, const char16_t* wide);
+int osWideToAnsi(char* out, size_t size, const char16_t* wide);
 // The ANSI text as UTF-16. Returns 0, or -1 when it does not fit in units units.
-int platformAnsiToWide(char16_t* out, size_t units, const char* ansi);
+int osAnsiToWide(char16_t* out, size_t units, const char* ansi);
 #endif

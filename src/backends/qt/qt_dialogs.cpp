@@ -4,7 +4,7 @@
 // ---- Text conversion ----
 // ---- Open dialog ----
 // ---- Message boxes ----
-#include "platform/qt_dialogs.h"
+#include "backends/qt/qt_dialogs.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -1,7 +1,7 @@
 // ---- Index ----
 // ---- The native window procedure ----
 // ---- Platform operations ----
-#include "platform/win32_window.h"
+#include "backends/win32/win32_window.h"
 
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
@@ -14,7 +14,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "display/window.h"
+#include "display/backend.h"
+#include "display/surface.h" // the display page and the background colour
 #include "text/trace.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // The Qt 6 Widgets side of the dialogs of text/dialogs.h: the open dialog on QFileDialog and
 // message boxes on QMessageBox.
 //
-// The handlers reach the program through the backend table (platform/qt_backend.h). The
+// The handlers reach the program through the backend table (backends/qt/qt_backend.h). The
 // QApplication is created on the first dialog shown (qtEnsureApplication). When no display
 // can be opened the process ends there, with one line on standard error and exit status
 // 1, instead of aborting inside Qt.

@@ -34,7 +34,7 @@
 #include "display/cursors.h"
 #include "display/surface.h"
 #include "display/viewer.h"
-#include "platform/win32_window.h"
+#include "backends/win32/win32_window.h"
 
 namespace {
 

@@ -25,7 +25,7 @@
 //                          form, DragQueryFileA the system code page's, as they are
 #pragma once
 
-#include "display/surface.h"
+#include "display/backend.h"
 
 // The platform table; nothing is registered or created until the window is made.
 const DisplayPlatform* win32WindowPlatform();

@@ -1,4 +1,4 @@
-#include "platform/qt_window.h"
+#include "backends/qt/qt_window.h"
 
 #include <gtest/gtest.h>
 
@@ -26,7 +26,7 @@
 #include "display/clipboard.h"
 #include "display/cursors.h"
 #include "display/window.h"
-#include "platform/qt_dialogs.h"
+#include "backends/qt/qt_dialogs.h"
 #include "text/pathconv.h"
 #include "text/paths.h"
 

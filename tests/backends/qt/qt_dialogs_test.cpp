@@ -1,4 +1,4 @@
-#include "platform/qt_dialogs.h"
+#include "backends/qt/qt_dialogs.h"
 
 #include <gtest/gtest.h>
 
@@ -26,7 +26,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 
-#include "platform/qt_backend.h"
+#include "backends/qt/qt_backend.h"
 #include "text/pathconv.h"
 
 namespace {
