@@ -5,6 +5,7 @@
 #include "analysis/evaluate.h"
 #include "motion/motion.h"
 #include "text/encoding.h"
+#include "text/paths.h"
 #include "text/sjis_text.h"
 #include "text/strings.h"
 
@@ -96,10 +97,10 @@ void writeReportHeader(const char* actualName, const char16_t* actualNameW, int 
     if (actualName[0] != '\0') {
       reportAppend(actualName);
     } else {
-      char converted[2 * 260 + 1];
-      char16_t name[260];
+      char converted[2 * PATH_SIZE + 1];
+      char16_t name[PATH_SIZE];
       size_t n = 0;
-      for (; n < 259 && actualNameW[n] != 0; ++n)
+      for (; n < PATH_SIZE - 1 && actualNameW[n] != 0; ++n)
         name[n] = actualNameW[n];
       name[n] = 0;
       struni2sjis(converted, name);

@@ -28,6 +28,7 @@
 #include "text/paths.h"
 #include "text/sjis_text.h"
 #include "text/strings.h"
+#include "text/utf8.h"
 
 // ---- Index ----
 // Options, text helpers, --print, --json, --summary, the file loop.
@@ -126,21 +127,18 @@ std::string printable(const std::string& text, bool keepLineFeeds) {
   return out;
 }
 
-// UTF-16 units of a UTF-8 argument (a byte that is not UTF-8 counts as one): its length as
-// the program's path forms count it.
+// UTF-16 units of a UTF-8 argument: its length as the program's path forms count it, a
+// character above U+FFFF two units, any byte that is no part of a well-formed character
+// one (it travels as an escape unit, text/pathconv.h).
 long utf16Length(const char* utf8) {
   long units = 0;
-  for (const unsigned char* p = reinterpret_cast<const unsigned char*>(utf8); *p != 0;) {
-    int length = *p >= 0xF0 && *p <= 0xF4 ? 4 : *p >= 0xE0 ? 3 : *p >= 0xC2 ? 2 : 1;
-    if (*p >= 0x80 && *p < 0xC2)
-      length = 1;
-    int k = 1;
-    while (k < length && (p[k] & 0xC0) == 0x80)
-      ++k;
-    if (k < length)
-      length = 1; // a sequence cut short: its lead byte alone
+  const unsigned char* p = reinterpret_cast<const unsigned char*>(utf8);
+  for (size_t left = std::strlen(utf8); left > 0;) {
+    uint32_t cp;
+    const size_t length = utf8DecodeStrict(p, left, &cp);
     units += length == 4 ? 2 : 1;
-    p += length;
+    p += length > 0 ? length : 1;
+    left -= length > 0 ? length : 1;
   }
   return units;
 }
@@ -325,37 +323,6 @@ void printUnreadFile(const FileOutcome& o) {
 // values first: a motion can hold 16,000 of each, and building them cost more than reading
 // the motion. The bytes are those the dump writes (the same number and string writers).
 
-// The length of the well-formed UTF-8 sequence at p (the first n bytes of the text), or 0:
-// no overlong form, no surrogate, nothing above U+10FFFF, the rules the dump's decoder keeps.
-size_t utf8SequenceAt(const unsigned char* p, size_t n) {
-  const unsigned char b = p[0];
-  size_t length;
-  unsigned char low = 0x80, high = 0xBF; // the range of the second byte
-  if (b >= 0xC2 && b <= 0xDF) {
-    length = 2;
-  } else if (b >= 0xE0 && b <= 0xEF) {
-    length = 3;
-    if (b == 0xE0)
-      low = 0xA0;
-    else if (b == 0xED)
-      high = 0x9F;
-  } else if (b >= 0xF0 && b <= 0xF4) {
-    length = 4;
-    if (b == 0xF0)
-      low = 0x90;
-    else if (b == 0xF4)
-      high = 0x8F;
-  } else {
-    return 0;
-  }
-  if (n < length || p[1] < low || p[1] > high)
-    return 0;
-  for (size_t i = 2; i < length; ++i) {
-    if (p[i] < 0x80 || p[i] > 0xBF)
-      return 0;
-  }
-  return length;
-}
 
 // Printable ASCII without quote or backslash and well-formed UTF-8 stand in a JSON string
 // as they are (the dump writes them so, its ensure_ascii off); the dump escapes the rest.
@@ -367,7 +334,8 @@ bool standsAsIs(const char* text, size_t n) {
       ++i;
       continue;
     }
-    const size_t length = c >= 0x80 ? utf8SequenceAt(p + i, n - i) : 0;
+    uint32_t cp;
+    const size_t length = c >= 0x80 ? utf8DecodeStrict(p + i, n - i, &cp) : 0;
     if (length == 0)
       return false;
     i += length;

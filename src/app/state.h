@@ -3,7 +3,8 @@
 
 #include <cstdint>
 
-constexpr int PATH_SIZE = 260;          // characters of a path in either form
+#include "text/paths.h" // PATH_SIZE
+
 constexpr int32_t EXIT_DECLINED = 0x10; // the user declined a file at the extension check
 
 struct StartupState {

@@ -52,10 +52,10 @@ bool holdsEarlierCapture(const char* ansiPath) {
 
 bool mayReplace(const char* ansiPath) {
   switch (chkfilekind(ansiPath)) {
-  case FILE_KIND_NONE:
-  case FILE_KIND_DEVICE:
+  case OS_ENTRY_NONE:
+  case OS_ENTRY_CHAR:
     return true;
-  case FILE_KIND_REGULAR:
+  case OS_ENTRY_REGULAR:
     return holdsEarlierCapture(ansiPath);
   default:
     return false;

@@ -23,13 +23,13 @@ void dropTakeFiles(void* drop) {
   }
   const int count = p->dragQueryFileW(drop, -1, nullptr, 0);
   for (int i = 0; i < count; ++i) {
-    char16_t wide[VIEW_PATH_SIZE];
-    char ansi[VIEW_PATH_SIZE];
-    const int wideLength = p->dragQueryFileW(drop, i, wide, VIEW_PATH_SIZE);
-    const int ansiLength = p->dragQueryFile(drop, i, ansi, VIEW_PATH_SIZE);
+    char16_t wide[PATH_SIZE];
+    char ansi[PATH_SIZE];
+    const int wideLength = p->dragQueryFileW(drop, i, wide, PATH_SIZE);
+    const int ansiLength = p->dragQueryFile(drop, i, ansi, PATH_SIZE);
     // Both forms or neither: the two argument lists must stay aligned by index.
-    if (wideLength <= 0 || wideLength >= VIEW_PATH_SIZE || ansiLength <= 0 ||
-        ansiLength >= VIEW_PATH_SIZE) {
+    if (wideLength <= 0 || wideLength >= PATH_SIZE || ansiLength <= 0 ||
+        ansiLength >= PATH_SIZE) {
       trace("drop: name %d skipped (%d units, %d bytes)\n", i, wideLength, ansiLength);
       continue;
     }

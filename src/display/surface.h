@@ -16,6 +16,7 @@
 #include <cstdint>
 
 #include "display/backend.h"
+#include "text/paths.h" // PATH_SIZE: a dropped path
 
 // Installs platform (null uninstalls). The record must outlive its use.
 void displaySetPlatform(const DisplayPlatform* platform);
@@ -31,7 +32,6 @@ void displayPause(int milliseconds);
 
 constexpr int VIEW_MAX_PAGES = 2;
 constexpr int VIEW_TITLE_SIZE = 128; // bytes of the stored title, terminator included
-constexpr int VIEW_PATH_SIZE = 260;  // characters of a dropped path in either form
 
 // The report window, one instance for the process. The window logic (display/window.h)
 // owns every field; the surface reads the page, size and scroll fields.
@@ -94,8 +94,8 @@ struct ViewWindow {
   int32_t heldCursor;   // shown while the left button is held (8, the hand)
   // ---- Dropped files (display/drop.h) ----
   uint8_t dropped;                       // files were dropped; cleared when the viewer starts a run
-  char16_t droppedPathW[VIEW_PATH_SIZE]; // the first dropped file
-  char droppedPath[VIEW_PATH_SIZE];
+  char16_t droppedPathW[PATH_SIZE]; // the first dropped file
+  char droppedPath[PATH_SIZE];
   int32_t dropX, dropY; // client position of the drop
   int32_t dropSurfaceX, dropSurfaceY;
 };

@@ -22,7 +22,6 @@ const char kNoteNoFolder[] = "Kinetrace - capture not saved: no writable folder"
 const char kNoteNotSaved[] = "Kinetrace - capture not saved";
 const char kFontName[] = "mplus-2m-regular.ttf";
 constexpr int SHUTDOWN_SETTLE_MS = 200;
-constexpr int PATH_UNITS = 260;
 
 bool endsRun(int code) {
   return code == 0x51 || code == 0x71 || code == VIEWER_CODE_QUIT || code == 0x11;
@@ -173,10 +172,10 @@ int viewerPrepare(const char* programDir, const char16_t* programDirW) {
   const DisplayPlatform* p = displayPlatform();
   const uint32_t text = p != nullptr && p->windowTextColour != nullptr ? p->windowTextColour() : 0;
   surfaceSetForeground(text & 0xFF, text >> 8 & 0xFF, text >> 16 & 0xFF);
-  char font[PATH_UNITS];
-  char16_t fontW[PATH_UNITS];
+  char font[PATH_SIZE];
+  char16_t fontW[PATH_SIZE];
   catpath(font, sizeof font, programDir, kFontName);
-  catpathW(fontW, PATH_UNITS, programDirW, kFontName);
+  catpathW(fontW, PATH_SIZE, programDirW, kFontName);
   // A font that opens but cannot be used hides the report as surely as a missing one:
   // the verdict then goes to the message box.
   s.fontMissing = loadReportFont(font, fontW, displayPause) == GLYPH_LOAD_OK ? 0 : 0xFF;
@@ -223,10 +222,10 @@ int captureInto(const char* dir, const char16_t* dirW) {
   for (int n = 1; n <= VIEWER_CAPTURE_LIMIT; ++n) {
     char name[24];
     formatString(name, sizeof name, "cap(%d).bmp", n);
-    char path[PATH_UNITS];
-    char16_t pathW[PATH_UNITS];
+    char path[PATH_SIZE];
+    char16_t pathW[PATH_SIZE];
     catpath(path, sizeof path, dir, name);
-    catpathW(pathW, PATH_UNITS, dirW, name);
+    catpathW(pathW, PATH_SIZE, dirW, name);
     if (rftryopen(path) != 0 && rftryopenW(pathW) != 0) {
       // A name held by something that is no capture (a dangling link, a folder) is passed.
       const int result = captureToBmp(path);

@@ -261,24 +261,11 @@ struct DirtyRange {
 DirtyRange gDirty;
 
 void resetBone(BoneStats& b) {
-  b.keyCount = 0;
-  b.firstFrame = 999999;
-  b.lastFrame = -1;
-  b.moved = 0;
-  b.maxTranslation = 0.0f;
-  b.maxRotation = 0.0f;
-  b.twistPlusMax = 0.0f;
-  b.twistPlusFrame = -1;
-  b.twistMinusMax = 0.0f;
-  b.twistMinusFrame = -1;
+  b = BONE_STATS_START;
 }
 
 void resetMorph(MorphStats& s) {
-  s.keyCount = 0;
-  s.firstFrame = 999999;
-  s.lastFrame = -1;
-  s.minWeight = 999.9f;
-  s.maxWeight = -999.9f;
+  s = MORPH_STATS_START;
 }
 
 // The slot of entry, with its start values before its first key.

@@ -68,6 +68,10 @@ struct MorphStats {
   float maxWeight; // -999.9 before the first key
 };
 
+// What a slot holds before its first key.
+constexpr BoneStats BONE_STATS_START = {0, 999999, -1, 0, 0.0f, 0.0f, 0.0f, -1, 0.0f, -1};
+constexpr MorphStats MORPH_STATS_START = {0, 999999, -1, 999.9f, -999.9f};
+
 // How a read ended, for callers that explain a failure (the console front end).
 enum MotionReadEnd : int32_t {
   MOTION_END_COMPLETE = 0,  // every block read (trailing bytes ignored)

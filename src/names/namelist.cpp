@@ -2,17 +2,12 @@
 
 #include <cstring>
 
+#include "text/sjis_lead.h"
 #include "text/strings.h"
 
 NameList gNameLists[NAME_LIST_COUNT];
 
 namespace {
-
-// The fixed Shift-JIS lead-byte test, kept here so the lists stand without the encoding
-// tables.
-inline bool isLead(unsigned char b) {
-  return (b >= 0x80 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
-}
 
 inline bool validList(int list) {
   return list >= 0 && list < NAME_LIST_COUNT;
@@ -31,9 +26,9 @@ bool matchPattern(const unsigned char* pat, const unsigned char* name) {
     } else if (*pat == '*') {
       return true; // at least one byte is left
     } else if (*pat == '?') {
-      name += (isLead(c) && name[1] != '\0') ? 2 : 1;
+      name += (isSjisLeadByte(c) && name[1] != '\0') ? 2 : 1;
       ++pat;
-    } else if (*pat == 0x81 && pat[1] == 0x48 && isLead(c) && name[1] != '\0') {
+    } else if (*pat == 0x81 && pat[1] == 0x48 && isSjisLeadByte(c) && name[1] != '\0') {
       pat += 2; // "？": one double-byte character
       name += 2;
     } else {

@@ -63,7 +63,7 @@ const KindText kKindTexts[] = {
     {"Open VRM Model File", u"Open VRM Model File", "vrm", u"vrm"},   // 5 VRM
     {"Open MMD Model File", u"Open MMD Model File", "pmx", u"pmx"},   // 6 PMX
 };
-static_assert(sizeof kKindTexts / sizeof kKindTexts[0] == FILE_KIND_PMX + 1,
+static_assert(sizeof kKindTexts / sizeof kKindTexts[0] == DIALOG_KIND_PMX + 1,
               "one text row per file kind");
 
 // An extension of the initial file that selects a filter and the default extension.
@@ -77,28 +77,28 @@ struct ExtensionMatch {
 };
 
 const ExtensionMatch kExtensionMatches[] = {
-    {FILE_KIND_MOTION, ".VMD", u".VMD", 1, "vmd", u"vmd"},
-    {FILE_KIND_VRM, ".VRM", u".VRM", 1, "vrm", u"vrm"},
-    {FILE_KIND_PMX, ".PMX", u".PMX", 1, "pmx", u"pmx"},
+    {DIALOG_KIND_MOTION, ".VMD", u".VMD", 1, "vmd", u"vmd"},
+    {DIALOG_KIND_VRM, ".VRM", u".VRM", 1, "vrm", u"vrm"},
+    {DIALOG_KIND_PMX, ".PMX", u".PMX", 1, "pmx", u"pmx"},
     // Image: Image, BMP, PNG, PSD, JPEG, GIF, AVI, All.
-    {FILE_KIND_IMAGE, ".BMP", u".BMP", 2, "bmp", u"bmp"},
-    {FILE_KIND_IMAGE, ".PNG", u".PNG", 3, "png", u"png"},
-    {FILE_KIND_IMAGE, ".PSD", u".PSD", 4, "psd", u"psd"},
-    {FILE_KIND_IMAGE, ".JPG", u".JPG", 5, "jpg", u"jpg"},
-    {FILE_KIND_IMAGE, ".GIF", u".GIF", 6, "gif", u"gif"},
-    {FILE_KIND_IMAGE, ".AVI", u".AVI", 7, "avi", u"avi"},
+    {DIALOG_KIND_IMAGE, ".BMP", u".BMP", 2, "bmp", u"bmp"},
+    {DIALOG_KIND_IMAGE, ".PNG", u".PNG", 3, "png", u"png"},
+    {DIALOG_KIND_IMAGE, ".PSD", u".PSD", 4, "psd", u"psd"},
+    {DIALOG_KIND_IMAGE, ".JPG", u".JPG", 5, "jpg", u"jpg"},
+    {DIALOG_KIND_IMAGE, ".GIF", u".GIF", 6, "gif", u"gif"},
+    {DIALOG_KIND_IMAGE, ".AVI", u".AVI", 7, "avi", u"avi"},
     // Script: Script, Text, INI, All.
-    {FILE_KIND_SCRIPT, ".TXT", u".TXT", 2, "txt", u"txt"},
-    {FILE_KIND_SCRIPT, ".INI", u".INI", 3, "ini", u"ini"},
+    {DIALOG_KIND_SCRIPT, ".TXT", u".TXT", 2, "txt", u"txt"},
+    {DIALOG_KIND_SCRIPT, ".INI", u".INI", 3, "ini", u"ini"},
     // Source: Script, Text, INI, Image, BMP, PNG, PSD, JPEG, GIF, AVI, All.
-    {FILE_KIND_SOURCE, ".TXT", u".TXT", 2, "txt", u"txt"},
-    {FILE_KIND_SOURCE, ".INI", u".INI", 3, "ini", u"ini"},
-    {FILE_KIND_SOURCE, ".BMP", u".BMP", 5, "bmp", u"bmp"},
-    {FILE_KIND_SOURCE, ".PNG", u".PNG", 6, "png", u"png"},
-    {FILE_KIND_SOURCE, ".PSD", u".PSD", 7, "psd", u"psd"},
-    {FILE_KIND_SOURCE, ".JPG", u".JPG", 8, "jpg", u"jpg"},
-    {FILE_KIND_SOURCE, ".GIF", u".GIF", 9, "gif", u"gif"},
-    {FILE_KIND_SOURCE, ".AVI", u".AVI", 10, "avi", u"avi"},
+    {DIALOG_KIND_SOURCE, ".TXT", u".TXT", 2, "txt", u"txt"},
+    {DIALOG_KIND_SOURCE, ".INI", u".INI", 3, "ini", u"ini"},
+    {DIALOG_KIND_SOURCE, ".BMP", u".BMP", 5, "bmp", u"bmp"},
+    {DIALOG_KIND_SOURCE, ".PNG", u".PNG", 6, "png", u"png"},
+    {DIALOG_KIND_SOURCE, ".PSD", u".PSD", 7, "psd", u"psd"},
+    {DIALOG_KIND_SOURCE, ".JPG", u".JPG", 8, "jpg", u"jpg"},
+    {DIALOG_KIND_SOURCE, ".GIF", u".GIF", 9, "gif", u"gif"},
+    {DIALOG_KIND_SOURCE, ".AVI", u".AVI", 10, "avi", u"avi"},
 };
 
 } // namespace
@@ -135,25 +135,25 @@ void buildFilter(C* filter, int kind) {
     for (const FilterEntry& entry : kImageGroup)
       appendFilterEntry(filter, &used, entry);
   }
-  if (kind == FILE_KIND_MOTION)
+  if (kind == DIALOG_KIND_MOTION)
     appendFilterEntry(filter, &used, kMotionFilter);
-  if (kind == FILE_KIND_VRM)
+  if (kind == DIALOG_KIND_VRM)
     appendFilterEntry(filter, &used, kVrmFilter);
-  if (kind == FILE_KIND_PMX)
+  if (kind == DIALOG_KIND_PMX)
     appendFilterEntry(filter, &used, kPmxFilter);
   appendFilterEntry(filter, &used, kAllFiles);
   filter[used] = 0;
 }
 
 const KindText& kindText(int kind) {
-  if (kind >= FILE_KIND_MOTION && kind <= FILE_KIND_PMX)
+  if (kind >= DIALOG_KIND_MOTION && kind <= DIALOG_KIND_PMX)
     return kKindTexts[kind];
   return kKindTexts[kind & 3];
 }
 
 // Kinds outside 0-6 are treated by the same rules; a negative kind is "any file".
 int normalKind(int kind) {
-  return kind < 0 ? FILE_KIND_ANY : kind;
+  return kind < 0 ? DIALOG_KIND_ANY : kind;
 }
 
 void fillCommon(OpenDialogRecord* record, uint8_t wide) {
@@ -161,7 +161,7 @@ void fillCommon(OpenDialogRecord* record, uint8_t wide) {
   record->wide = wide;
   record->owner = gDialogs.owner;
   record->filterIndex = 0;
-  record->fileSize = OPEN_DIALOG_PATH_SIZE;
+  record->fileSize = PATH_SIZE;
   record->flags = OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
   record->filterW[0] = 0;
   record->filterW[1] = 0;
@@ -183,10 +183,10 @@ void buildOpenDialogW(OpenDialogRecord* record, int kind, const char16_t* initia
   kind = normalKind(kind);
   fillCommon(record, 0xFF);
   // The initial path is cut to the 259 characters of a path buffer before it is split.
-  char16_t path[OPEN_DIALOG_PATH_SIZE];
+  char16_t path[PATH_SIZE];
   int n = 0;
   if (initialPath != nullptr) {
-    while (n < OPEN_DIALOG_PATH_SIZE - 1 && initialPath[n] != 0) {
+    while (n < PATH_SIZE - 1 && initialPath[n] != 0) {
       path[n] = initialPath[n];
       n++;
     }
@@ -195,7 +195,7 @@ void buildOpenDialogW(OpenDialogRecord* record, int kind, const char16_t* initia
   getdirW(record->initialDirW, path);
   cutdirsepW(record->initialDirW);
   getfnameW(record->fileW, path);
-  char16_t extension[OPEN_DIALOG_PATH_SIZE];
+  char16_t extension[PATH_SIZE];
   getextW(extension, path);
 
   buildFilter(record->filterW, kind);
@@ -213,12 +213,12 @@ void buildOpenDialogW(OpenDialogRecord* record, int kind, const char16_t* initia
 void buildOpenDialog(OpenDialogRecord* record, int kind, const char* initialPath) {
   kind = normalKind(kind);
   fillCommon(record, 0);
-  char path[OPEN_DIALOG_PATH_SIZE];
+  char path[PATH_SIZE];
   copyString(path, sizeof path, initialPath != nullptr ? initialPath : "");
   getdir(record->initialDir, path);
   cutdirsep(record->initialDir);
   getfname(record->file, path);
-  char extension[OPEN_DIALOG_PATH_SIZE];
+  char extension[PATH_SIZE];
   getext(extension, path);
 
   buildFilter(record->filter, kind);
@@ -226,7 +226,7 @@ void buildOpenDialog(OpenDialogRecord* record, int kind, const char* initialPath
   // and initial default extension of their low two bits (image and script), as it always
   // has; their filters and extension matches are those of the UTF-16 form.
   const KindText& text =
-      kind == FILE_KIND_VRM || kind == FILE_KIND_PMX ? kKindTexts[kind & 3] : kindText(kind);
+      kind == DIALOG_KIND_VRM || kind == DIALOG_KIND_PMX ? kKindTexts[kind & 3] : kindText(kind);
   record->title = text.title;
   record->defExt = text.defExt;
   for (const ExtensionMatch& match : kExtensionMatches) {
@@ -275,7 +275,7 @@ int openfiledlgW(char16_t* out, int kind, const char16_t* initialPath) {
   buildOpenDialogW(record, kind, initialPath);
   if (showOpenDialog(record) != 0)
     return -1;
-  record->fileW[OPEN_DIALOG_PATH_SIZE - 1] = 0;
+  record->fileW[PATH_SIZE - 1] = 0;
   if (record->fileW[0] == 0) {
     trace("open dialog: handler chose an empty path");
     return -1;
@@ -290,13 +290,13 @@ int openfiledlg(char* out, int kind, const char* initialPath) {
   buildOpenDialog(record, kind, initialPath);
   if (showOpenDialog(record) != 0)
     return -1;
-  record->file[OPEN_DIALOG_PATH_SIZE - 1] = '\0';
+  record->file[PATH_SIZE - 1] = '\0';
   if (record->file[0] == '\0') {
     trace("open dialog: handler chose an empty path");
     return -1;
   }
   if (out != nullptr)
-    copyString(out, OPEN_DIALOG_PATH_SIZE, record->file);
+    copyString(out, PATH_SIZE, record->file);
   return 0;
 }
 

@@ -13,23 +13,24 @@
 
 #include <cstdint>
 
+#include "text/paths.h" // PATH_SIZE: the file buffers
+
 // ---- Open dialog ----
 
-// The kind of file asked for; the program itself asks only for FILE_KIND_MOTION.
-enum FileKind : int32_t {
-  FILE_KIND_ANY = 0,
-  FILE_KIND_IMAGE = 1,
-  FILE_KIND_SCRIPT = 2,
-  FILE_KIND_SOURCE = 3, // script or image
-  FILE_KIND_MOTION = 4, // MMD motion (.vmd)
-  FILE_KIND_VRM = 5,    // VRM model
-  FILE_KIND_PMX = 6,    // MMD model (.pmx)
+// The kind of file asked for; the program itself asks only for DIALOG_KIND_MOTION.
+enum DialogFileKind : int32_t {
+  DIALOG_KIND_ANY = 0,
+  DIALOG_KIND_IMAGE = 1,
+  DIALOG_KIND_SCRIPT = 2,
+  DIALOG_KIND_SOURCE = 3, // script or image
+  DIALOG_KIND_MOTION = 4, // MMD motion (.vmd)
+  DIALOG_KIND_VRM = 5,    // VRM model
+  DIALOG_KIND_PMX = 6,    // MMD model (.pmx)
 };
 
 constexpr uint32_t OPEN_DIALOG_RECORD_SIZE = 76; // OPENFILENAME_SIZE_VERSION_400
 constexpr int OPEN_DIALOG_FILTER_SIZE = 16384;   // characters of the filter buffer
 constexpr int OPEN_DIALOG_FILTER_LIMIT = 16256;  // entries are added only below this
-constexpr int OPEN_DIALOG_PATH_SIZE = 260;       // file buffer: 259 characters, terminator
 constexpr uint32_t OFN_PATHMUSTEXIST = 0x0800;
 constexpr uint32_t OFN_FILEMUSTEXIST = 0x1000;
 
@@ -46,18 +47,18 @@ struct OpenDialogRecord {
   uint8_t wide;         // 0xFF: the UTF-16 fields are in use (openfiledlgW); 0: the ANSI ones
   void* owner;          // the main window (gDialogs.owner), or nullptr
   uint32_t filterIndex; // entry to select, from 1; 0 selects the first
-  uint32_t fileSize;    // OPEN_DIALOG_PATH_SIZE
+  uint32_t fileSize;    // PATH_SIZE
   uint32_t flags;       // OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST
   // UTF-16 form
   char16_t filterW[OPEN_DIALOG_FILTER_SIZE];   // description, NUL, pattern, NUL, ..., NUL
-  char16_t fileW[OPEN_DIALOG_PATH_SIZE];       // initial file name; the chosen path on return
-  char16_t initialDirW[OPEN_DIALOG_PATH_SIZE]; // empty: none
+  char16_t fileW[PATH_SIZE];       // initial file name; the chosen path on return
+  char16_t initialDirW[PATH_SIZE]; // empty: none
   const char16_t* titleW;                      // constant text
   const char16_t* defExtW;                     // without the dot; nullptr: none
   // ANSI form
   char filter[OPEN_DIALOG_FILTER_SIZE];
-  char file[OPEN_DIALOG_PATH_SIZE];
-  char initialDir[OPEN_DIALOG_PATH_SIZE];
+  char file[PATH_SIZE];
+  char initialDir[PATH_SIZE];
   const char* title;
   const char* defExt;
 };

@@ -3,7 +3,9 @@
 #include <cstring>
 
 #include "os/os.h"
+#include "text/sjis_lead.h"
 #include "text/trace.h"
+#include "text/utf8.h"
 
 // ---- Contents ----
 // ---- State ----
@@ -98,7 +100,7 @@ uint32_t sjisForSubstitute(uint32_t cp) {
 }
 
 int issjislead(unsigned char b) {
-  return ((b >= 0x80 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC)) ? -1 : 0;
+  return isSjisLeadByte(b) ? -1 : 0;
 }
 
 uint32_t sjis2uni(uint32_t code) {
@@ -127,74 +129,15 @@ uint32_t uni2sjis(uint32_t unit) {
 
 namespace {
 
-// Writes cp in UTF-8 (one to four bytes) to out. Returns the number of bytes.
-int encodeUtf8(uint32_t cp, unsigned char* out) {
-  if (cp < 0x80) {
-    out[0] = static_cast<unsigned char>(cp);
-    return 1;
-  }
-  if (cp < 0x800) {
-    out[0] = static_cast<unsigned char>(0xC0 | ((cp >> 6) & 0x1F));
-    out[1] = static_cast<unsigned char>(0x80 | (cp & 0x3F));
-    return 2;
-  }
-  if (cp < 0x10000) {
-    out[0] = static_cast<unsigned char>(0xE0 | ((cp >> 12) & 0x0F));
-    out[1] = static_cast<unsigned char>(0x80 | ((cp >> 6) & 0x3F));
-    out[2] = static_cast<unsigned char>(0x80 | (cp & 0x3F));
-    return 3;
-  }
-  out[0] = static_cast<unsigned char>(0xF0 | ((cp >> 18) & 0x07));
-  out[1] = static_cast<unsigned char>(0x80 | ((cp >> 12) & 0x3F));
-  out[2] = static_cast<unsigned char>(0x80 | ((cp >> 6) & 0x3F));
-  out[3] = static_cast<unsigned char>(0x80 | (cp & 0x3F));
-  return 4;
-}
-
-// Takes one UTF-8 sequence from *p (which must not be at the terminator) and advances
-// past what it took. Returns the sequence length 1-4 with its code point in *cp, or -1 for
-// an error: a stray continuation byte, a byte 0xF8-0xFF, or a sequence cut by the
-// terminator (not taken) or by a byte that is not a continuation (taken and lost).
-// Overlong forms and encoded surrogates pass.
+// Takes one UTF-8 sequence from *p (which must not be at the terminator) by the lenient
+// reading and advances past what it took. Returns the sequence length 1-4 with its code
+// point in *cp, or -1 for an error: a stray continuation byte, a byte 0xF8-0xFF, or a
+// sequence cut by the terminator (not taken) or by a byte that is not a continuation
+// (taken and lost).
 int takeUtf8(const unsigned char** p, uint32_t* cp) {
-  const unsigned char* s = *p;
-  unsigned lead = *s++;
-  int more;
-  uint32_t value;
-  if (lead < 0x80) {
-    *p = s;
-    *cp = lead;
-    return 1;
-  }
-  if (lead < 0xC0 || lead >= 0xF8) {
-    *p = s;
-    return -1;
-  }
-  if (lead < 0xE0) {
-    more = 1;
-    value = lead & 0x1F;
-  } else if (lead < 0xF0) {
-    more = 2;
-    value = lead & 0x0F;
-  } else {
-    more = 3;
-    value = lead & 0x07;
-  }
-  for (int i = 0; i < more; ++i) {
-    if (*s == 0) {
-      *p = s;
-      return -1;
-    }
-    unsigned c = *s++;
-    if ((c & 0xC0) != 0x80) {
-      *p = s;
-      return -1;
-    }
-    value = value << 6 | (c & 0x3F);
-  }
-  *p = s;
-  *cp = value;
-  return more + 1;
+  const int length = utf8DecodeLenient(*p, cp);
+  *p += length > 0 ? length : -length;
+  return length > 0 ? length : -1;
 }
 
 } // namespace
@@ -320,7 +263,7 @@ int struni2utf8(char* out, const char16_t* in) {
       uint32_t low = taken < kMaxInput ? in[taken] : 0;
       if (low >= 0xDC00 && low <= 0xDFFF) {
         ++taken;
-        n += encodeUtf8((((unit & 0x3FF) << 10) | (low & 0x3FF)) + 0x10000, o + n);
+        n += utf8Encode((((unit & 0x3FF) << 10) | (low & 0x3FF)) + 0x10000, o + n);
         continue;
       }
       o[n++] = '?';
@@ -329,7 +272,7 @@ int struni2utf8(char* out, const char16_t* in) {
       ++taken; // the unit after a lone high surrogate goes with it
       continue;
     }
-    n += encodeUtf8(unit, o + n);
+    n += utf8Encode(unit, o + n);
   }
   o[n] = 0;
   return 2 * taken;
@@ -384,7 +327,7 @@ int sjisToUtf8Sized(char* out, size_t outSize, const char* in) {
       after |= 8; // 0xFD-0xFF: no character
     }
     unsigned char bytes[4];
-    size_t len = cp != 0 ? static_cast<size_t>(encodeUtf8(cp, bytes)) : 0;
+    size_t len = cp != 0 ? static_cast<size_t>(utf8Encode(cp, bytes)) : 0;
     if (len >= outSize - n)
       break;
     std::memcpy(o + n, bytes, len);

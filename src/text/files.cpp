@@ -18,14 +18,8 @@
 #include "text/pathconv.h"
 #include "text/trace.h"
 
-static_assert(FILE_ERROR_NOT_REGULAR == OS_ERROR_NOT_REGULAR,
-              "the readers pass the OS layer's refusal on as their own");
-static_assert(FILE_KIND_NONE == OS_ENTRY_NONE && FILE_KIND_REGULAR == OS_ENTRY_REGULAR &&
-                  FILE_KIND_DEVICE == OS_ENTRY_CHAR && FILE_KIND_OTHER == OS_ENTRY_OTHER,
-              "chkfilekind passes the OS layer's kinds on");
-
 const char* fileErrorText(int error) {
-  return error == FILE_ERROR_NOT_REGULAR ? "not a regular file" : std::strerror(error);
+  return error == OS_ERROR_NOT_REGULAR ? "not a regular file" : std::strerror(error);
 }
 
 // The single-threaded program takes the stream's bytes without its lock.
@@ -43,17 +37,11 @@ constexpr int BYTE_LF = 0x0A;
 constexpr int BYTE_CR = 0x0D;
 constexpr int BYTE_SUB = 0x1A; // end-of-file mark of old text files
 
-// A file opened by openPath: a C stream, or a read-only descriptor when no mode is given.
-struct OpenedFile {
-  FILE* stream; // nullptr unless opened with a mode
-  int handle;   // -1 unless opened without one
-};
-
 // Opens widePath when useWide is nonzero, else ansiPath, converted to the file system's
 // UTF-8 first: as a C stream in mode, or as a read-only descriptor when mode is nullptr.
 // Both members stay empty on failure.
-OpenedFile openPath(const char* ansiPath, const char16_t* widePath, int useWide, const char* mode) {
-  OpenedFile f = {nullptr, -1};
+OpenFile openPath(const char* ansiPath, const char16_t* widePath, int useWide, const char* mode) {
+  OpenFile f = {nullptr, -1};
 #ifdef _WIN32
   // Both forms are the system's own: each goes to its functions as it is.
   if (mode != nullptr)
@@ -83,20 +71,26 @@ OpenedFile openPath(const char* ansiPath, const char16_t* widePath, int useWide,
   return f;
 }
 
-bool isOpen(const OpenedFile& f) {
+bool isOpen(const OpenFile& f) {
   return f.stream != nullptr || f.handle >= 0;
 }
 
+bool inStreamMode(const OpenFile& f) {
+  return f.stream != nullptr;
+}
+
 // The readers' open: an ANSI path as a C stream ("rb"), a UTF-16 path as a descriptor.
-OpenedFile openRead(const char* ansiPath, const char16_t* widePath, int useWide) {
+OpenFile openRead(const char* ansiPath, const char16_t* widePath, int useWide) {
   return openPath(ansiPath, widePath, useWide, useWide ? nullptr : "rb");
 }
 
-void closeOpened(const OpenedFile& f) {
-  if (f.stream != nullptr)
-    std::fclose(f.stream);
-  if (f.handle >= 0)
-    osClose(f.handle);
+// Closes whichever the record holds and empties it; no effect on an empty record.
+void closeOpened(OpenFile* f) {
+  if (f->stream != nullptr)
+    std::fclose(f->stream);
+  if (f->handle >= 0)
+    osClose(f->handle);
+  *f = {nullptr, -1};
 }
 
 } // namespace
@@ -104,9 +98,7 @@ void closeOpened(const OpenedFile& f) {
 // ---- Byte reader ----
 
 ByteReader gByteReader = {
-    0,       // streamMode
-    nullptr, // stream
-    -1,      // handle
+    {nullptr, -1}, // file
     0,       // fill
     0,       // index
     0,       // position
@@ -120,19 +112,17 @@ namespace {
 // The opens of the byte reader; installBuffer hands a stream the reader's buffer.
 int rfopenPath(const char* ansiPath, const char16_t* widePath, int useWide, bool installBuffer) {
   rfclose();
-  OpenedFile f = openRead(ansiPath, widePath, useWide);
+  OpenFile f = openRead(ansiPath, widePath, useWide);
   if (!isOpen(f))
     return -1;
   if (installBuffer && f.stream != nullptr &&
       setvbuf(f.stream, gByteReader.streamBuffer, _IOFBF, sizeof gByteReader.streamBuffer) != 0) {
     trace("files: cannot install the read buffer\n");
-    closeOpened(f);
+    closeOpened(&f);
     return -1;
   }
   ByteReader& r = gByteReader;
-  r.streamMode = f.stream != nullptr ? 1 : 0;
-  r.stream = f.stream;
-  r.handle = f.handle;
+  r.file = f;
   r.fill = 0;
   r.index = 0;
   r.position = 0;
@@ -162,12 +152,7 @@ int rftryopenW(const char16_t* widePath) {
 // the ended flag.
 void rfclose() {
   ByteReader& r = gByteReader;
-  if (r.stream != nullptr)
-    std::fclose(r.stream);
-  if (r.handle >= 0)
-    osClose(r.handle);
-  r.stream = nullptr;
-  r.handle = -1;
+  closeOpened(&r.file);
   r.fill = 0;
   r.index = 0;
   r.ended = 0xFF;
@@ -179,7 +164,7 @@ int64_t rftell() {
 
 intptr_t rfhandle() {
   const ByteReader& r = gByteReader;
-  return r.streamMode ? reinterpret_cast<intptr_t>(r.stream) : r.handle;
+  return inStreamMode(r.file) ? reinterpret_cast<intptr_t>(r.file.stream) : r.file.handle;
 }
 
 namespace {
@@ -190,12 +175,12 @@ namespace {
 bool rfrefill() {
   ByteReader& r = gByteReader;
   long n;
-  if (r.streamMode) {
-    n = static_cast<long>(std::fread(r.buffer, 1, FILE_BUFFER_SIZE, r.stream));
-    if (n == 0 && std::ferror(r.stream))
+  if (inStreamMode(r.file)) {
+    n = static_cast<long>(std::fread(r.buffer, 1, FILE_BUFFER_SIZE, r.file.stream));
+    if (n == 0 && std::ferror(r.file.stream))
       trace("files: read error\n");
   } else {
-    n = osRead(r.handle, r.buffer, FILE_BUFFER_SIZE);
+    n = osRead(r.file.handle, r.buffer, FILE_BUFFER_SIZE);
   }
   if (n <= 0) {
     rfclose();
@@ -271,8 +256,8 @@ int rfread(void* destination, int count) {
   r.fill = 0;
   r.index = 0;
   int direct = 0;
-  if (r.streamMode) {
-    size_t n = std::fread(out + fromBuffer, 1, static_cast<size_t>(count - fromBuffer), r.stream);
+  if (inStreamMode(r.file)) {
+    size_t n = std::fread(out + fromBuffer, 1, static_cast<size_t>(count - fromBuffer), r.file.stream);
     direct = static_cast<int>(n);
     if (direct < count - fromBuffer)
       rfclose();
@@ -281,7 +266,7 @@ int rfread(void* destination, int count) {
     // before the end (pipes, signals), so it is repeated until the request is met or the
     // file ends.
     while (fromBuffer + direct < count) {
-      long n = osRead(r.handle, out + fromBuffer + direct, count - fromBuffer - direct);
+      long n = osRead(r.file.handle, out + fromBuffer + direct, count - fromBuffer - direct);
       if (n < 0) {
         trace("files: read error\n");
         rfclose();
@@ -302,9 +287,9 @@ int rfread(void* destination, int count) {
 int rfbufrewind() {
   ByteReader& r = gByteReader;
   int32_t unread = r.fill - r.index;
-  if (r.streamMode || unread <= 0)
+  if (inStreamMode(r.file) || unread <= 0)
     return 0;
-  if (osSeek(r.handle, -static_cast<int64_t>(unread), 1) < 0) {
+  if (osSeek(r.file.handle, -static_cast<int64_t>(unread), 1) < 0) {
     trace("files: cannot give back %d buffered bytes\n", unread);
     return -2;
   }
@@ -324,7 +309,7 @@ int rfseekfrom(int64_t offset, int origin) {
     return -5;
   int failure = origin == 2 ? -4 : -2;
   int64_t newPosition;
-  if (r.streamMode) {
+  if (inStreamMode(r.file)) {
     // The stream stands at the end of the read-ahead, so a seek from the current place
     // is made from the start to the logical position plus the offset.
     int64_t target = offset;
@@ -333,20 +318,20 @@ int rfseekfrom(int64_t offset, int origin) {
       target = r.position + offset;
       whence = 0;
     }
-    if (r.stream == nullptr || fseeko(r.stream, static_cast<off_t>(target), whence) != 0) {
+    if (fseeko(r.file.stream, static_cast<off_t>(target), whence) != 0) {
       trace("files: stream seek failed\n");
       return failure;
     }
     r.fill = 0;
     r.index = 0;
-    newPosition = ftello(r.stream);
+    newPosition = ftello(r.file.stream);
     if (newPosition < 0)
       return failure;
   } else {
     if (rfbufrewind() != 0)
       return -2;
     // A closed reader has no descriptor, so this fails too.
-    newPosition = osSeek(r.handle, offset, origin);
+    newPosition = osSeek(r.file.handle, offset, origin);
     if (newPosition < 0) {
       trace("files: seek failed\n");
       return failure;
@@ -362,10 +347,7 @@ int rfseekfrom(int64_t offset, int origin) {
 namespace {
 
 struct TextReader {
-  // Set by rf2open/rf2openW; cleared by rf2close.
-  uint8_t streamMode; // 1 C stream (ANSI path), 0 descriptor
-  FILE* stream;       // the file in stream mode, else nullptr
-  int handle;         // the file in handle mode, else -1
+  OpenFile file; // set by rf2open/rf2openW; emptied by rf2close
   // Handle-mode read-ahead; filled by the opens and by nextByte.
   int32_t fill;                           // bytes held in buffer
   int32_t index;                          // next unread byte of buffer
@@ -377,7 +359,7 @@ struct TextReader {
 };
 
 TextReader gTextReader = {
-    0, nullptr, -1, 0, 0, -1, 0, 0xFF, 0, {},
+    {nullptr, -1}, 0, 0, -1, 0, 0xFF, 0, {},
 };
 
 // The byte after the look-ahead, or -1 at the end of the file (or on a read error).
@@ -385,12 +367,12 @@ int nextByte() {
   TextReader& t = gTextReader;
   if (!t.open)
     return -1;
-  if (t.streamMode) {
-    int c = getc_unlocked(t.stream);
+  if (inStreamMode(t.file)) {
+    int c = getc_unlocked(t.file.stream);
     return c == EOF ? -1 : c;
   }
   if (t.index >= t.fill) {
-    long n = osRead(t.handle, t.buffer, FILE_BUFFER_SIZE);
+    long n = osRead(t.file.handle, t.buffer, FILE_BUFFER_SIZE);
     if (n <= 0) {
       t.fill = 0;
       t.index = 0;
@@ -406,13 +388,11 @@ int nextByte() {
 // lost.
 int rf2openPath(const char* ansiPath, const char16_t* widePath, int useWide) {
   rf2close();
-  OpenedFile f = openRead(ansiPath, widePath, useWide);
+  OpenFile f = openRead(ansiPath, widePath, useWide);
   if (!isOpen(f))
     return -1;
   TextReader& t = gTextReader;
-  t.streamMode = f.stream != nullptr ? 1 : 0;
-  t.stream = f.stream;
-  t.handle = f.handle;
+  t.file = f;
   t.fill = 0;
   t.index = 0;
   t.open = 0xFF;
@@ -433,10 +413,10 @@ int rf2openPath(const char* ansiPath, const char16_t* widePath, int useWide) {
 int rf2existsPath(const char* ansiPath, const char16_t* widePath, int useWide) {
   rf2close();
   gTextReader.atEnd = 0;
-  OpenedFile f = openRead(ansiPath, widePath, useWide);
+  OpenFile f = openRead(ansiPath, widePath, useWide);
   if (!isOpen(f))
     return -1;
-  closeOpened(f);
+  closeOpened(&f);
   return 0;
 }
 
@@ -458,12 +438,7 @@ void rf2close() {
   TextReader& t = gTextReader;
   if (!t.open)
     return;
-  if (t.stream != nullptr)
-    std::fclose(t.stream);
-  if (t.handle >= 0)
-    osClose(t.handle);
-  t.stream = nullptr;
-  t.handle = -1;
+  closeOpened(&t.file);
   t.fill = 0;
   t.index = 0;
   t.lookahead = -1;
@@ -635,36 +610,46 @@ int chkqmark(const char* ansiPath) {
 
 int chkfilekind(const char* ansiPath) {
 #ifdef _WIN32
-  return ansiPath != nullptr ? osFileKindAnsi(ansiPath) : FILE_KIND_NONE;
+  return ansiPath != nullptr ? osFileKindAnsi(ansiPath) : OS_ENTRY_NONE;
 #endif
   char utf8[UTF8_PATH_SIZE];
   if (ansiPath == nullptr || ansiPathToUtf8(utf8, sizeof utf8, ansiPath) != 0)
-    return FILE_KIND_NONE;
+    return OS_ENTRY_NONE;
   return osFileKind(utf8);
 }
 
-int chksamefile(const char* ansiPathA, const char* ansiPathB) {
+namespace {
+
+// The UTF-8 path of a file in whichever form is given (the UTF-16 one when both are). False
+// when neither is given or the path does not convert.
+bool utf8PathOf(char* out, size_t outSize, const char* ansiPath, const char16_t* widePath) {
+  if (widePath != nullptr)
+    return widePathToUtf8(out, outSize, widePath) == 0;
+  return ansiPath != nullptr && ansiPathToUtf8(out, outSize, ansiPath) == 0;
+}
+
+} // namespace
+
+int chksameforms(const char* ansiPathA, const char16_t* widePathA, const char* ansiPathB,
+                 const char16_t* widePathB) {
+  if ((ansiPathA == nullptr && widePathA == nullptr) ||
+      (ansiPathB == nullptr && widePathB == nullptr))
+    return 0;
 #ifdef _WIN32
-  if (ansiPathA != nullptr && ansiPathB != nullptr)
-    return osSameFileForms(ansiPathA, nullptr, ansiPathB, nullptr);
+  return osSameFileForms(ansiPathA, widePathA, ansiPathB, widePathB);
 #endif
   char a[UTF8_PATH_SIZE];
   char b[UTF8_PATH_SIZE];
-  if (ansiPathA == nullptr || ansiPathB == nullptr || ansiPathToUtf8(a, sizeof a, ansiPathA) != 0 ||
-      ansiPathToUtf8(b, sizeof b, ansiPathB) != 0)
+  if (!utf8PathOf(a, sizeof a, ansiPathA, widePathA) ||
+      !utf8PathOf(b, sizeof b, ansiPathB, widePathB))
     return 0;
   return osSameFile(a, b);
 }
 
+int chksamefile(const char* ansiPathA, const char* ansiPathB) {
+  return chksameforms(ansiPathA, nullptr, ansiPathB, nullptr);
+}
+
 int chksamefileW(const char* ansiPathA, const char16_t* widePathB) {
-#ifdef _WIN32
-  if (ansiPathA != nullptr && widePathB != nullptr)
-    return osSameFileForms(ansiPathA, nullptr, nullptr, widePathB);
-#endif
-  char a[UTF8_PATH_SIZE];
-  char b[UTF8_PATH_SIZE];
-  if (ansiPathA == nullptr || widePathB == nullptr || ansiPathToUtf8(a, sizeof a, ansiPathA) != 0 ||
-      widePathToUtf8(b, sizeof b, widePathB) != 0)
-    return 0;
-  return osSameFile(a, b);
+  return chksameforms(ansiPathA, nullptr, nullptr, widePathB);
 }

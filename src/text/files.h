@@ -15,7 +15,7 @@
 //
 // The readers open only regular files and character devices. Anything else is refused at
 // open, before any byte is read and without waiting: a directory with errno EISDIR, a
-// FIFO, socket or block device with errno FILE_ERROR_NOT_REGULAR (a FIFO would otherwise
+// FIFO, socket or block device with errno OS_ERROR_NOT_REGULAR (a FIFO would otherwise
 // wait for a writer, or deliver its bytes to the first open only). After any failed open
 // errno says why.
 #pragma once
@@ -24,22 +24,25 @@
 #include <cstdio>
 #include <cstring>
 
+#include "os/os.h"
+
 constexpr int FILE_BUFFER_SIZE = 8192;
 
-// errno after an open refused because the path names neither a regular file nor a character
-// device. No errno of the system has this value.
-constexpr int FILE_ERROR_NOT_REGULAR = 0x7E01;
-// The text of an open error: "not a regular file" for FILE_ERROR_NOT_REGULAR, else
+// The text of an open error: "not a regular file" for OS_ERROR_NOT_REGULAR (os/os.h), else
 // strerror(error).
 const char* fileErrorText(int error);
+
+// A file a reader holds: a C stream (stream mode, ANSI path) or a descriptor (handle
+// mode, UTF-16 path). Empty ({nullptr, -1}) while nothing is open.
+struct OpenFile {
+  FILE* stream; // the file in stream mode, else nullptr
+  int handle;   // the file in handle mode, else -1
+};
 
 // ---- Byte reader ----
 
 struct ByteReader {
-  // Set by rfopen/rfopenW; streamMode picks the member that holds the file.
-  uint8_t streamMode; // 1 C stream (ANSI path), 0 descriptor
-  FILE* stream;       // the file in stream mode, else nullptr
-  int handle;         // the file in handle mode, else -1
+  OpenFile file; // set by rfopen/rfopenW; emptied by rfclose
   // Read-ahead of both modes (stream mode fills it with fread); reset by every open and
   // by rfclose, emptied by rfbufrewind and the seeks.
   int32_t fill;                           // bytes held in buffer
@@ -162,14 +165,15 @@ int32_t wftell(); // bytes written since open
 // bytes; -1 when it does, or when it has no terminator there.
 int chkqmark(const char* ansiPath);
 
-// What an ANSI path names, for writers that must not replace just anything.
-constexpr int FILE_KIND_NONE = 0;    // no entry (also when the path does not convert)
-constexpr int FILE_KIND_REGULAR = 1; // a regular file, links followed
-constexpr int FILE_KIND_DEVICE = 2;  // a character device, links followed
-constexpr int FILE_KIND_OTHER = 3;   // a directory, FIFO, socket, block device, or a link
-                                     // that leads nowhere
+// What an ANSI path names, for writers that must not replace just anything: OS_ENTRY_NONE
+// (also when the path does not convert), OS_ENTRY_REGULAR, OS_ENTRY_CHAR or OS_ENTRY_OTHER
+// of os/os.h.
 int chkfilekind(const char* ansiPath);
 // 1 when the two paths name the same file (device and inode, links followed); 0
 // otherwise, also when either is missing or does not convert.
 int chksamefile(const char* ansiPathA, const char* ansiPathB);
 int chksamefileW(const char* ansiPathA, const char16_t* widePathB);
+// The same for paths in either form: each file by its UTF-16 form when that is given (not
+// null), else by its ANSI form.
+int chksameforms(const char* ansiPathA, const char16_t* widePathA, const char* ansiPathB,
+                 const char16_t* widePathB);

@@ -4,6 +4,7 @@
 
 #include "os/os.h"
 #include "text/encoding.h"
+#include "text/utf8.h"
 
 // ---- UTF-8 pieces ----
 
@@ -18,26 +19,7 @@ constexpr uint32_t ESCAPE_BACKSLASH = ESCAPE_BASE + '\\';
 // character does not fit (nothing written).
 int putUtf8(char* out, size_t outSize, size_t* len, uint32_t cp) {
   unsigned char bytes[4];
-  size_t n;
-  if (cp < 0x80) {
-    bytes[0] = static_cast<unsigned char>(cp);
-    n = 1;
-  } else if (cp < 0x800) {
-    bytes[0] = static_cast<unsigned char>(0xC0 | (cp >> 6));
-    bytes[1] = static_cast<unsigned char>(0x80 | (cp & 0x3F));
-    n = 2;
-  } else if (cp < 0x10000) {
-    bytes[0] = static_cast<unsigned char>(0xE0 | (cp >> 12));
-    bytes[1] = static_cast<unsigned char>(0x80 | ((cp >> 6) & 0x3F));
-    bytes[2] = static_cast<unsigned char>(0x80 | (cp & 0x3F));
-    n = 3;
-  } else {
-    bytes[0] = static_cast<unsigned char>(0xF0 | (cp >> 18));
-    bytes[1] = static_cast<unsigned char>(0x80 | ((cp >> 12) & 0x3F));
-    bytes[2] = static_cast<unsigned char>(0x80 | ((cp >> 6) & 0x3F));
-    bytes[3] = static_cast<unsigned char>(0x80 | (cp & 0x3F));
-    n = 4;
-  }
+  const size_t n = static_cast<size_t>(utf8Encode(cp, bytes));
   if (*len + n >= outSize)
     return -1;
   for (size_t i = 0; i < n; i++)
@@ -50,42 +32,11 @@ int putUtf8(char* out, size_t outSize, size_t* len, uint32_t cp) {
 // bytes consumed (1 for an invalid byte, so decoding resumes at the next byte); *cp is
 // INVALID_CODE_POINT for an invalid byte.
 size_t getUtf8(const unsigned char* p, uint32_t* cp) {
-  unsigned char b = p[0];
-  size_t n;
-  uint32_t value;
-  uint32_t minimum;
-  if (b < 0x80) {
-    *cp = b;
-    return 1;
-  } else if (b >= 0xC2 && b <= 0xDF) {
-    n = 2;
-    value = b & 0x1F;
-    minimum = 0x80;
-  } else if (b >= 0xE0 && b <= 0xEF) {
-    n = 3;
-    value = b & 0x0F;
-    minimum = 0x800;
-  } else if (b >= 0xF0 && b <= 0xF4) {
-    n = 4;
-    value = b & 0x07;
-    minimum = 0x10000;
-  } else {
-    *cp = INVALID_CODE_POINT;
-    return 1;
-  }
-  for (size_t i = 1; i < n; i++) {
-    if ((p[i] & 0xC0) != 0x80) { // also stops at the terminator
-      *cp = INVALID_CODE_POINT;
-      return 1;
-    }
-    value = value << 6 | (p[i] & 0x3F);
-  }
-  if (value < minimum || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) {
-    *cp = INVALID_CODE_POINT;
-    return 1;
-  }
-  *cp = value;
-  return n;
+  const size_t n = utf8DecodeStrict(p, SIZE_MAX, cp); // the terminator ends any sequence
+  if (n != 0)
+    return n;
+  *cp = INVALID_CODE_POINT;
+  return 1;
 }
 
 // The Shift-JIS code whose forward entry is cp, above U+FFFF where the reverse table has no

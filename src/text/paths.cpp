@@ -13,6 +13,7 @@
 #include "os/os.h"
 #include "text/pathconv.h"
 #include "text/trace.h"
+#include "text/utf8.h"
 
 ArgTable gArgTable;
 ArgTableW gArgTableW;
@@ -183,7 +184,7 @@ int getExt(C* out, const C* path) {
 
 template <class C>
 int cutDirSep(C* path) {
-  constexpr size_t kMaxLength = 259;
+  constexpr size_t kMaxLength = PATH_SIZE - 1;
   size_t n = 0;
   size_t lastWidth = 0; // width of the character that ends at n
   while (n < kMaxLength && path[n] != 0) {
@@ -279,13 +280,9 @@ struct NameSearch {
 // Bytes of the character at s; a byte that starts no whole UTF-8 sequence (a name that is
 // not UTF-8) is a character of its own, so '?' matches it.
 size_t utf8Step(const char* s) {
-  unsigned char b = static_cast<unsigned char>(s[0]);
-  size_t n = b >= 0xF8 ? 1 : b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC0 ? 2 : 1;
-  for (size_t i = 1; i < n; i++) {
-    if ((static_cast<unsigned char>(s[i]) & 0xC0) != 0x80) // also stops at the terminator
-      return 1;
-  }
-  return n;
+  uint32_t cp;
+  const int n = utf8DecodeLenient(reinterpret_cast<const unsigned char*>(s), &cp);
+  return n > 0 ? static_cast<size_t>(n) : 1;
 }
 
 // Windows wildcards on UTF-8 names: '*' any run of characters, '?' exactly one character.
@@ -451,7 +448,7 @@ int rawComponentPath(char* out, size_t outSize, const char* ansiPath) {
 int findname(char* out, const char* path) {
   out[0] = '\0';
 #ifdef _WIN32
-  return osFindNameAnsi(out, 260, path);
+  return osFindNameAnsi(out, PATH_SIZE, path);
 #endif
   char utf8Path[SYSTEM_PATH_SIZE];
   if (ansiPathToUtf8(utf8Path, sizeof utf8Path, path) != 0)
@@ -463,14 +460,14 @@ int findname(char* out, const char* path) {
     result = findSystemName(&name, &search, utf8Path);
   if (result != 0)
     return result;
-  utf8PathToAnsi(out, 260, name); // a name of at most 255 UTF-8 bytes always fits
+  utf8PathToAnsi(out, PATH_SIZE, name); // a name of at most 255 UTF-8 bytes always fits
   return 0;
 }
 
 int findnameW(char16_t* out, const char16_t* path) {
   out[0] = 0;
 #ifdef _WIN32
-  return osFindNameWide(out, 260, path);
+  return osFindNameWide(out, PATH_SIZE, path);
 #endif
   char utf8Path[SYSTEM_PATH_SIZE];
   if (widePathToUtf8(utf8Path, sizeof utf8Path, path) != 0)
@@ -480,7 +477,7 @@ int findnameW(char16_t* out, const char16_t* path) {
   int result = findSystemName(&name, &search, utf8Path);
   if (result != 0)
     return result;
-  utf8PathToWide(out, 260, name);
+  utf8PathToWide(out, PATH_SIZE, name);
   return 0;
 }
 

@@ -15,6 +15,10 @@
 #include <cstddef>
 #include <cstdint>
 
+// Characters of a path in either form, terminator included: 259 characters, as Windows'
+// MAX_PATH carries them. Every path buffer of the program has this size.
+constexpr int PATH_SIZE = 260;
+
 // ---- UTF-16 primitives ----
 
 // Units before the terminator, counting at most 4999.

@@ -2,7 +2,9 @@
 
 #include "text/encoding.h"
 #include "text/files.h"
+#include "text/sjis_lead.h"
 #include "text/trace.h"
+#include "text/utf8.h"
 
 namespace {
 
@@ -12,9 +14,6 @@ int openText(const char* ansiPath, const char16_t* widePath, int useWide) {
   return useWide ? rf2openW(widePath) : rf2open(ansiPath);
 }
 
-bool isContinuation(int c) {
-  return c >= 0x80 && c <= 0xBF;
-}
 
 } // namespace
 
@@ -29,20 +28,15 @@ int chkifutf8(const char* ansiPath, const char16_t* widePath, int useWide) {
     int c = rf2getc();
     if (c < 0)
       break;
-    int continuations;
     if (c < 0x80)
       continue;
-    if (c >= 0xC0 && c <= 0xDF)
-      continuations = 1;
-    else if (c >= 0xE0 && c <= 0xEF)
-      continuations = 2;
-    else if (c >= 0xF0 && c <= 0xF7)
-      continuations = 3;
-    else
-      continuations = -1; // stray continuation byte or 0xF8-0xFF
+    // A stray continuation byte or 0xF8-0xFF fails at once.
+    const int continuations = utf8LenientLength(static_cast<unsigned char>(c)) - 1;
     bool failed = continuations < 0;
-    for (int i = 0; i < continuations && !failed; i++)
-      failed = !isContinuation(rf2getc()); // the end of the file (-1) fails too
+    for (int i = 0; i < continuations && !failed; i++) {
+      const int next = rf2getc(); // the end of the file (-1) fails too
+      failed = next < 0 || !utf8IsContinuation(static_cast<unsigned char>(next));
+    }
     if (failed) {
       errors++;
       status = 0;
@@ -75,8 +69,7 @@ int chkifsjis(const char* ansiPath, const char16_t* widePath, int useWide) {
       status |= 8;
       continue;
     }
-    bool lead = (b >= 0x80 && b <= 0x9F) || b >= 0xE0;
-    if (!lead)
+    if (!isSjisLeadByte(static_cast<unsigned char>(b)))
       continue; // 0x00-0x7F and 0xA0-0xDF are single characters
     if (rf2peek() < 0) {
       status &= 3;

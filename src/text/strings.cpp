@@ -4,16 +4,12 @@
 #include <cstdio>
 #include <cstring>
 
-namespace {
-
-bool isLeadByte(unsigned char b) { return (b >= 0x80 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
-
-} // namespace
+#include "text/sjis_lead.h"
 
 size_t sjisFitLength(const char* s, size_t maxBytes) {
   size_t i = 0;
   while (i < maxBytes && s[i] != '\0') {
-    if (isLeadByte(static_cast<unsigned char>(s[i])) && s[i + 1] != '\0') {
+    if (isSjisLeadByte(static_cast<unsigned char>(s[i])) && s[i + 1] != '\0') {
       if (i + 2 > maxBytes)
         break;
       i += 2;

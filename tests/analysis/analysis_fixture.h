@@ -26,9 +26,9 @@ inline void resetStatistics() {
   MotionSummary& m = gMotion;
   m.modelName[0] = '\0';
   for (BoneStats& b : m.bones)
-    b = {0, 999999, -1, 0, 0.0f, 0.0f, 0.0f, -1, 0.0f, -1};
+    b = BONE_STATS_START;
   for (MorphStats& s : m.morphs)
-    s = {0, 999999, -1, 999.9f, -999.9f};
+    s = MORPH_STATS_START;
 }
 
 // Fresh lists with the built-in tables, start statistics, an empty report and evaluation.

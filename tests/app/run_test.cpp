@@ -87,7 +87,7 @@ int fakeOpenDialog(OpenDialogRecord* record) {
   gScript.dialogCalls++;
   if (gScript.dialogChoice.empty())
     return DIALOG_CANCELLED;
-  size_t n = gScript.dialogChoice.copy(record->fileW, OPEN_DIALOG_PATH_SIZE - 1);
+  size_t n = gScript.dialogChoice.copy(record->fileW, PATH_SIZE - 1);
   record->fileW[n] = 0;
   return DIALOG_FILE_CHOSEN;
 }

@@ -372,7 +372,7 @@ TEST(MotionDamage, AFifoIsRefusedAtOnceWithItsReason) {
   alarm(10); // an open that waits for a writer ends the test program here
   for (bool wide : {false, true}) {
     EXPECT_EQ(readAt(dir.path("pipe.vmd"), wide), -1);
-    EXPECT_EQ(gMotion.openErrno, FILE_ERROR_NOT_REGULAR);
+    EXPECT_EQ(gMotion.openErrno, OS_ERROR_NOT_REGULAR);
   }
   alarm(0);
 }

@@ -87,10 +87,10 @@ int fakeOpen(OpenDialogRecord* record) {
   if (fake.answer != DIALOG_FILE_CHOSEN)
     return fake.answer;
   if (record->wide) {
-    size_t n = fake.chosenW.copy(record->fileW, OPEN_DIALOG_PATH_SIZE - 1);
+    size_t n = fake.chosenW.copy(record->fileW, PATH_SIZE - 1);
     record->fileW[n] = 0;
   } else {
-    size_t n = fake.chosen.copy(record->file, OPEN_DIALOG_PATH_SIZE - 1);
+    size_t n = fake.chosen.copy(record->file, PATH_SIZE - 1);
     record->file[n] = '\0';
   }
   return fake.answer;
@@ -129,7 +129,7 @@ protected:
     EXPECT_EQ(parseFilter(ansi_.filter), parseFilter(wide_.filterW)) << kind;
     EXPECT_EQ(ansi_.filterIndex, wide_.filterIndex) << kind << " " << initial;
     // The ANSI form titles the VRM and PMX kinds by their low two bits (checked below).
-    bool ownTitle = kind != FILE_KIND_VRM && kind != FILE_KIND_PMX;
+    bool ownTitle = kind != DIALOG_KIND_VRM && kind != DIALOG_KIND_PMX;
     if (ownTitle) {
       EXPECT_EQ(std::string(ansi_.title), narrow(wide_.titleW)) << kind;
       EXPECT_EQ(ansi_.defExt == nullptr, wide_.defExtW == nullptr) << kind;

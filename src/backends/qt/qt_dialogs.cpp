@@ -212,8 +212,8 @@ QString pathToQt(const OpenDialogRecord& record, const char* ansi, const char16_
 int pathFromQt(OpenDialogRecord* record, const QString& path) {
   QByteArray utf8 = path.toUtf8();
   if (record->wide)
-    return utf8PathToWide(record->fileW, OPEN_DIALOG_PATH_SIZE, utf8.constData());
-  return utf8PathToAnsi(record->file, OPEN_DIALOG_PATH_SIZE, utf8.constData());
+    return utf8PathToWide(record->fileW, PATH_SIZE, utf8.constData());
+  return utf8PathToAnsi(record->file, PATH_SIZE, utf8.constData());
 }
 
 } // namespace
@@ -299,7 +299,7 @@ int qtShowOpenDialog(OpenDialogRecord* record) {
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
     return DIALOG_CANCELLED;
   if (pathFromQt(record, dialog.selectedFiles().constFirst()) != 0) {
-    trace("open dialog: chosen path does not fit %d characters", OPEN_DIALOG_PATH_SIZE - 1);
+    trace("open dialog: chosen path does not fit %d characters", PATH_SIZE - 1);
     if (record->wide)
       record->fileW[0] = 0;
     else

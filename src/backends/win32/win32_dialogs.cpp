@@ -14,7 +14,7 @@ namespace {
 
 // The common dialog writes up to nMaxFile characters: never more than the record holds.
 DWORD fileBufferSize(const OpenDialogRecord* record) {
-  return record->fileSize < OPEN_DIALOG_PATH_SIZE ? record->fileSize : OPEN_DIALOG_PATH_SIZE;
+  return record->fileSize < PATH_SIZE ? record->fileSize : PATH_SIZE;
 }
 
 int dialogResult(BOOL chosen) {

@@ -273,7 +273,7 @@ TEST(QtDialogs, OpenDialogShowsTheRecordAndAddsTheExtension) {
   });
   char16_t out[260] = u"untouched";
   std::u16string initial = test_text::widePathOf(d.path("")) + u"\\";
-  int result = openfiledlgW(out, FILE_KIND_MOTION, initial.c_str());
+  int result = openfiledlgW(out, DIALOG_KIND_MOTION, initial.c_str());
   ASSERT_TRUE(driver.finished());
   EXPECT_EQ(result, 0);
   EXPECT_EQ(std::u16string(out), test_text::widePathOf(d.path("walk.vmd")));
@@ -307,7 +307,7 @@ TEST(QtDialogs, OpenDialogAnsiFormAndCancel) {
   // The initial file selects the motion filter: 歩く.vmd in Shift-JIS.
   char initial[1024];
   utf8PathToAnsi(initial, sizeof initial, d.path("\xE6\xAD\xA9\xE3\x81\x8F.vmd").c_str());
-  EXPECT_EQ(openfiledlg(out, FILE_KIND_MOTION, initial), 0);
+  EXPECT_EQ(openfiledlg(out, DIALOG_KIND_MOTION, initial), 0);
   ASSERT_TRUE(driver.finished());
   EXPECT_EQ(std::string(out), std::string(initial));
   EXPECT_EQ(names.join(u',').toStdString(), "\xE6\xAD\xA9\xE3\x81\x8F.vmd");
@@ -322,7 +322,7 @@ TEST(QtDialogs, OpenDialogAnsiFormAndCancel) {
     return true;
   });
   std::strcpy(out, "untouched");
-  EXPECT_EQ(openfiledlg(out, FILE_KIND_ANY, initial), -1);
+  EXPECT_EQ(openfiledlg(out, DIALOG_KIND_ANY, initial), -1);
   EXPECT_TRUE(canceller.finished());
   EXPECT_STREQ(out, "untouched");
   EXPECT_EQ(names.join(u',').toStdString(), "README,other.bin,\xE6\xAD\xA9\xE3\x81\x8F.vmd");

@@ -56,10 +56,10 @@ int recordingProcedure(WindowMessage* m) {
     gDropCounts[0] = p->dragQueryFileW(m->drop, -1, nullptr, 0);
     gDropCounts[1] = p->dragQueryFile(m->drop, -1, nullptr, 0);
     for (int i = 0; i < gDropCounts[0]; ++i) {
-      char16_t wide[VIEW_PATH_SIZE] = {};
-      char ansi[VIEW_PATH_SIZE] = {};
-      p->dragQueryFileW(m->drop, i, wide, VIEW_PATH_SIZE);
-      p->dragQueryFile(m->drop, i, ansi, VIEW_PATH_SIZE);
+      char16_t wide[PATH_SIZE] = {};
+      char ansi[PATH_SIZE] = {};
+      p->dragQueryFileW(m->drop, i, wide, PATH_SIZE);
+      p->dragQueryFile(m->drop, i, ansi, PATH_SIZE);
       gDropNames.push_back({wide, ansi});
     }
     // A buffer of exactly the name's length has no room for the terminator.
@@ -73,9 +73,9 @@ int recordingProcedure(WindowMessage* m) {
 
 // The program's two forms of a UTF-8 path from the file system.
 PathForms pathForms(const std::string& utf8) {
-  char16_t wide[VIEW_PATH_SIZE];
-  char ansi[VIEW_PATH_SIZE];
-  utf8PathToWide(wide, VIEW_PATH_SIZE, utf8.c_str());
+  char16_t wide[PATH_SIZE];
+  char ansi[PATH_SIZE];
+  utf8PathToWide(wide, PATH_SIZE, utf8.c_str());
   utf8PathToAnsi(ansi, sizeof ansi, utf8.c_str());
   return {wide, ansi};
 }
@@ -249,7 +249,7 @@ TEST_F(QtWindow, DroppedNamesThatAreNotUtf8KeepTheirBytes) {
   ASSERT_EQ(gDropNames.size(), std::size(names));
   for (size_t i = 0; i < gDropNames.size(); ++i) {
     EXPECT_EQ(gDropNames[i], pathForms(names[i])) << names[i];
-    char utf8[VIEW_PATH_SIZE * 3];
+    char utf8[PATH_SIZE * 3];
     EXPECT_EQ(widePathToUtf8(utf8, sizeof utf8, gDropNames[i].first.c_str()), 0);
     EXPECT_EQ(std::string(utf8), names[i]) << "the UTF-16 form names the file byte for byte";
   }
