@@ -11,6 +11,8 @@
 #                 dist/kinetrace-<version>-win64.zip
 #   make windows-check  the test suite cross-built in build-windows and run under Wine, and
 #                 the Windows console output compared with the Linux build's
+#   make format-check  fails on a source or test file that is not as .clang-format says
+#   make format   rewrites them so
 BUILD ?= build
 ASAN_BUILD ?= build-asan
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
@@ -25,8 +27,9 @@ SANITIZE = -fsanitize=address,undefined,float-cast-overflow -fno-sanitize-recove
 SANITIZE_ENV = ASAN_OPTIONS=detect_leaks=1:check_initialization_order=1:strict_string_checks=1 \
 	UBSAN_OPTIONS=print_stacktrace=1 LSAN_OPTIONS=suppressions=$(CURDIR)/tools/lsan.supp
 
-.PHONY: run check asan fuzz console-only package check-package windows windows-check build deps-build \
-	deps-test deps-fuzz deps-package deps-windows deps-windows-test clean
+.PHONY: run check asan fuzz console-only package check-package windows windows-check format \
+	format-check build deps-build \
+	deps-test deps-fuzz deps-package deps-windows deps-windows-test deps-format clean
 
 # The report window when a display answers; otherwise kinetrace says why (status 1) and
 # the report goes to the terminal instead.
@@ -94,6 +97,15 @@ windows-check: deps-build deps-windows-test
 	cmake --build $(WINDOWS_BUILD) -j$(JOBS)
 	tools/wine_check.sh $(WINDOWS_BUILD) $(JOBS)
 
+# Every C and C++ file the repository holds (the generated ones turn formatting off).
+FORMAT_FILES = $(shell git ls-files '*.cpp' '*.h' '*.c')
+
+format-check: deps-format
+	clang-format --dry-run --Werror $(FORMAT_FILES)
+
+format: deps-format
+	clang-format -i $(FORMAT_FILES)
+
 build: deps-build
 	cmake -S . -B $(BUILD) $(CMAKE_FLAGS)
 	cmake --build $(BUILD) -j$(JOBS)
@@ -115,6 +127,9 @@ deps-windows:
 
 deps-windows-test:
 	@tools/deps.sh windows-test
+
+deps-format:
+	@tools/deps.sh format
 
 clean:
 	rm -rf $(BUILD) $(PACKAGE_BUILD) $(WINDOWS_BUILD) dist kinetrace_*.deb

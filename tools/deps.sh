@@ -7,6 +7,7 @@
 #   tools/deps.sh windows what cross-building the Windows program and running it under Wine
 #                         needs (FreeType's source comes through apt-get source)
 #   tools/deps.sh windows-test  the above plus Xvfb, for the test suite under Wine
+#   tools/deps.sh format  clang-format (the version .clang-format was written for) and git
 # As root it runs apt-get; otherwise it prints the exact apt-get line and fails.
 set -eu
 
@@ -19,6 +20,7 @@ package_packages="$build_packages dpkg-dev file lintian desktop-file-utils appst
 windows_packages="cmake make g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64 dpkg-dev \
   libgtest-dev nlohmann-json3-dev fonts-vlgothic zip locales"
 windows_test_packages="$windows_packages xvfb"
+format_packages="clang-format git"
 
 case "${1:-test}" in
   build) wanted=$build_packages ;;
@@ -27,7 +29,8 @@ case "${1:-test}" in
   package) wanted=$package_packages ;;
   windows) wanted=$windows_packages ;;
   windows-test) wanted=$windows_test_packages ;;
-  *) echo "usage: $0 build|test|fuzz|package|windows|windows-test" >&2; exit 2 ;;
+  format) wanted=$format_packages ;;
+  *) echo "usage: $0 build|test|fuzz|package|windows|windows-test|format" >&2; exit 2 ;;
 esac
 [ -n "${KINETRACE_EXTRA_PACKAGES:-}" ] && wanted="$wanted $KINETRACE_EXTRA_PACKAGES"
 

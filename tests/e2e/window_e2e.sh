@@ -2,15 +2,17 @@
 # The report window driven as a user would, on a private Xvfb: S captures the shown report,
 # a right click copies the clicked position, Escape moves to the next file in the same
 # window, q ends the last one and the program exits.
-#   window_e2e.sh BUILD_DIR PROGRAM SAMPLES_DIR
-# Exit 0 passed, 1 failed, 77 skipped (a tool or the sample motions missing).
+# The first file is our own sample motion; the second a shared sample when that folder is
+# there, else a copy of ours under another name (the report's name line tells them apart).
+#   window_e2e.sh BUILD_DIR PROGRAM SAMPLE [SHARED_SAMPLES_DIR]
+# Exit 0 passed, 1 failed, 77 skipped (a tool missing).
 set -u
 
-build=${1:?usage: window_e2e.sh BUILD_DIR PROGRAM SAMPLES_DIR}
-program=${2:?usage: window_e2e.sh BUILD_DIR PROGRAM SAMPLES_DIR}
-samples=${3:?usage: window_e2e.sh BUILD_DIR PROGRAM SAMPLES_DIR}
-motionA=$samples/mmdagent__mmdagent-mirror__mei_greeting.vmd
-motionB=$samples/miu200521358__mlib_go__しゃがむ.vmd
+usage="usage: window_e2e.sh BUILD_DIR PROGRAM SAMPLE [SHARED_SAMPLES_DIR]"
+build=${1:?$usage}
+program=${2:?$usage}
+motionA=${3:?$usage}
+motionB=${4:-}/miu200521358__mlib_go__しゃがむ.vmd
 font=mplus-2m-regular.ttf
 
 for tool in Xvfb xdotool xclip; do
@@ -19,11 +21,6 @@ for tool in Xvfb xdotool xclip; do
     exit 77
   fi
 done
-if [ ! -f "$motionA" ] || [ ! -f "$motionB" ]; then
-  echo "window_e2e: SKIP: sample motions not found in $samples (KINETRACE_SAMPLES_DIR)"
-  exit 77
-fi
-
 tmp=$(mktemp -d "$build/window_e2e.XXXXXX") || exit 1
 xvfbPid=""
 programPid=""
@@ -61,6 +58,12 @@ chmod 700 "$tmp/runtime"
 cp "$program" "$(dirname "$program")/$font" "$(dirname "$program")/kinetrace-qt.so" "$tmp/bin/" \
   || fail "cannot copy the program folder"
 run="$tmp/bin/$(basename "$program")"
+[ -f "$motionA" ] || fail "no sample motion at $motionA"
+if [ ! -f "$motionB" ]; then
+  echo "window_e2e: shared samples not found; the second file is a renamed copy of the first"
+  motionB="$tmp/second.vmd"
+  cp "$motionA" "$motionB" || fail "cannot copy $motionA"
+fi
 
 "$run" --render "$tmp/A.bmp" "$motionA" || fail "--render of $motionA"
 "$run" --render "$tmp/B.bmp" "$motionB" || fail "--render of $motionB"
