@@ -43,6 +43,28 @@ void osClose(int fd);
 // opens directories, then every read fails, and waits on a FIFO for a writer).
 FILE* osFopen(const char* utf8Path, const char* mode);
 
+// ---- New files (written whole, then renamed into place) ----
+
+// Creates a file that must not exist yet, for writing (O_CREAT | O_EXCL, mode 0666 less the
+// umask; CREATE_NEW on Windows). Returns the descriptor, or -1 (errno EEXIST when the name
+// is taken).
+int osCreateNew(const char* utf8Path);
+// Writes all count bytes (retried on EINTR and after short writes). Returns count, or -1.
+long osWrite(int fd, const void* data, long count);
+// Flushes the file's data to the disk (fsync, FlushFileBuffers). Returns 0, or -1.
+int osSyncFile(int fd);
+// Renames a file. With replace nonzero an existing target is replaced; without, a taken
+// target is refused with errno EEXIST and never replaced, also by a file made meanwhile
+// (renameat2 RENAME_NOREPLACE, else link and unlink; MoveFileEx without
+// MOVEFILE_REPLACE_EXISTING). Returns 0, or -1.
+int osRenameFile(const char* utf8From, const char* utf8To, int replace);
+// Removes a file (not a folder). Returns 0, or -1.
+int osRemoveFile(const char* utf8Path);
+// While a path is set, a signal that ends the process (SIGINT, SIGTERM, SIGHUP, SIGQUIT;
+// a console's Ctrl+C or close on Windows) first removes that file, so that no half-written
+// file outlives the process. Null clears it. The text is copied (at most 4095 bytes).
+void osRemoveOnSignal(const char* utf8Path);
+
 // ---- File identity ----
 
 constexpr int OS_ENTRY_NONE = 0;    // no entry at the path
@@ -143,6 +165,11 @@ int osSameFileForms(const char* ansiA, const char16_t* wideA, const char* ansiB,
 // matches are directories.
 int osFindNameAnsi(char* out, size_t outSize, const char* ansiPath);
 int osFindNameWide(char16_t* out, size_t outUnits, const char16_t* widePath);
+// The new-file calls above for a UTF-16 path.
+int osCreateNewWide(const char16_t* widePath);
+int osRenameFileWide(const char16_t* wideFrom, const char16_t* wideTo, int replace);
+int osRemoveFileWide(const char16_t* widePath);
+void osRemoveOnSignalWide(const char16_t* widePath);
 // GetCurrentDirectoryA/W. Returns 0, or -1.
 int osCurrentDirectoryAnsi(char* out, size_t size);
 int osCurrentDirectoryWide(char16_t* out, size_t units);

@@ -7,6 +7,7 @@
 #include <dirent.h>
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <time.h>
@@ -84,6 +85,101 @@ FILE* osFopen(const char* utf8Path, const char* mode) {
     errno = saved;
   }
   return f;
+}
+
+// ---- New files ----
+
+int osCreateNew(const char* utf8Path) {
+  int fd;
+  do {
+    fd = ::open(utf8Path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
+  } while (fd < 0 && errno == EINTR);
+  return fd;
+}
+
+long osWrite(int fd, const void* data, long count) {
+  const char* p = static_cast<const char*>(data);
+  long done = 0;
+  while (done < count) {
+    ssize_t n = ::write(fd, p + done, static_cast<size_t>(count - done));
+    if (n < 0 && errno == EINTR)
+      continue;
+    if (n <= 0) {
+      if (n == 0)
+        errno = ENOSPC;
+      return -1;
+    }
+    done += n;
+  }
+  return done;
+}
+
+int osSyncFile(int fd) {
+  while (::fsync(fd) != 0) {
+    // A device or pipe cannot be synced, and has nothing to lose by that.
+    if (errno == EINVAL || errno == EROFS)
+      return 0;
+    if (errno != EINTR)
+      return -1;
+  }
+  return 0;
+}
+
+int osRenameFile(const char* utf8From, const char* utf8To, int replace) {
+  if (replace)
+    return ::rename(utf8From, utf8To);
+  if (::renameat2(AT_FDCWD, utf8From, AT_FDCWD, utf8To, RENAME_NOREPLACE) == 0)
+    return 0;
+  // File systems without the flag: a link is refused when the name is taken, as the
+  // rename should be.
+  if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP)
+    return -1;
+  if (::link(utf8From, utf8To) != 0)
+    return -1;
+  ::unlink(utf8From);
+  return 0;
+}
+
+int osRemoveFile(const char* utf8Path) {
+  return ::unlink(utf8Path);
+}
+
+namespace {
+
+// The file a fatal signal removes; the handler reads it, so it is a plain array.
+char gSignalRemoval[4096];
+volatile sig_atomic_t gSignalRemovalSet = 0;
+
+void removeAndDie(int signal) {
+  if (gSignalRemovalSet)
+    ::unlink(gSignalRemoval);
+  ::signal(signal, SIG_DFL);
+  ::raise(signal);
+}
+
+} // namespace
+
+void osRemoveOnSignal(const char* utf8Path) {
+  static const int kSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+  static bool installed = false;
+  gSignalRemovalSet = 0;
+  if (utf8Path == nullptr || std::strlen(utf8Path) >= sizeof gSignalRemoval)
+    return;
+  std::strcpy(gSignalRemoval, utf8Path);
+  gSignalRemovalSet = 1;
+  if (installed)
+    return;
+  installed = true;
+  for (int signal : kSignals) {
+    struct sigaction old;
+    // A signal the caller of the program ignores (nohup) stays ignored.
+    if (::sigaction(signal, nullptr, &old) == 0 && old.sa_handler == SIG_IGN)
+      continue;
+    struct sigaction action = {};
+    action.sa_handler = removeAndDie;
+    sigemptyset(&action.sa_mask);
+    ::sigaction(signal, &action, nullptr);
+  }
 }
 
 // ---- File identity ----

@@ -212,6 +212,125 @@ FILE* osFopenWide(const char16_t* widePath, const char* mode) {
   return _wfopen(wide(widePath), fromMode(mode).c_str());
 }
 
+// ---- New files ----
+
+int osCreateNew(const char* utf8Path) {
+  std::wstring path = fromUtf8(utf8Path);
+  return osCreateNewWide(reinterpret_cast<const char16_t*>(path.c_str()));
+}
+
+int osCreateNewWide(const char16_t* widePath) {
+  HANDLE h = CreateFileW(wide(widePath), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) {
+    const DWORD error = GetLastError();
+    errno = error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS ? EEXIST : errnoOf(error);
+    return -1;
+  }
+  int fd = _open_osfhandle(reinterpret_cast<intptr_t>(h), _O_WRONLY | _O_BINARY);
+  if (fd < 0) {
+    CloseHandle(h);
+    errno = EMFILE;
+  }
+  return fd;
+}
+
+long osWrite(int fd, const void* data, long count) {
+  const char* p = static_cast<const char*>(data);
+  long done = 0;
+  while (done < count) {
+    DWORD wrote = 0;
+    if (!WriteFile(osHandle(fd), p + done, static_cast<DWORD>(count - done), &wrote, nullptr)) {
+      const DWORD error = GetLastError();
+      errno = error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL ? ENOSPC : errnoOf(error);
+      return -1;
+    }
+    if (wrote == 0) {
+      errno = ENOSPC;
+      return -1;
+    }
+    done += static_cast<long>(wrote);
+  }
+  return done;
+}
+
+int osSyncFile(int fd) {
+  if (FlushFileBuffers(osHandle(fd)))
+    return 0;
+  errno = errnoOf(GetLastError());
+  return -1;
+}
+
+int osRenameFile(const char* utf8From, const char* utf8To, int replace) {
+  std::wstring from = fromUtf8(utf8From);
+  std::wstring to = fromUtf8(utf8To);
+  return osRenameFileWide(reinterpret_cast<const char16_t*>(from.c_str()),
+                          reinterpret_cast<const char16_t*>(to.c_str()), replace);
+}
+
+int osRenameFileWide(const char16_t* wideFrom, const char16_t* wideTo, int replace) {
+  const DWORD flags = MOVEFILE_WRITE_THROUGH | (replace ? MOVEFILE_REPLACE_EXISTING : 0);
+  if (MoveFileExW(wide(wideFrom), wide(wideTo), flags))
+    return 0;
+  const DWORD error = GetLastError();
+  errno = error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS ? EEXIST : errnoOf(error);
+  return -1;
+}
+
+int osRemoveFile(const char* utf8Path) {
+  std::wstring path = fromUtf8(utf8Path);
+  return osRemoveFileWide(reinterpret_cast<const char16_t*>(path.c_str()));
+}
+
+int osRemoveFileWide(const char16_t* widePath) {
+  if (DeleteFileW(wide(widePath)))
+    return 0;
+  errno = errnoOf(GetLastError());
+  return -1;
+}
+
+namespace {
+
+wchar_t gSignalRemoval[4096];
+volatile LONG gSignalRemovalSet = 0;
+
+// Ctrl+C, Ctrl+Break, the console's close button, logoff and shutdown end the process:
+// the file goes first, then the default handling ends it.
+BOOL WINAPI removeOnControl(DWORD) {
+  if (gSignalRemovalSet)
+    DeleteFileW(gSignalRemoval);
+  return FALSE;
+}
+
+} // namespace
+
+void osRemoveOnSignal(const char* utf8Path) {
+  if (utf8Path == nullptr) {
+    osRemoveOnSignalWide(nullptr);
+    return;
+  }
+  std::wstring path = fromUtf8(utf8Path);
+  osRemoveOnSignalWide(reinterpret_cast<const char16_t*>(path.c_str()));
+}
+
+void osRemoveOnSignalWide(const char16_t* widePath) {
+  static bool installed = false;
+  gSignalRemovalSet = 0;
+  if (widePath == nullptr)
+    return;
+  size_t n = 0;
+  while (widePath[n] != 0 && n + 1 < sizeof gSignalRemoval / sizeof gSignalRemoval[0]) {
+    gSignalRemoval[n] = static_cast<wchar_t>(widePath[n]);
+    ++n;
+  }
+  if (widePath[n] != 0)
+    return;
+  gSignalRemoval[n] = 0;
+  gSignalRemovalSet = 1;
+  if (!installed)
+    installed = SetConsoleCtrlHandler(removeOnControl, TRUE) != 0;
+}
+
 // ---- File identity ----
 
 int osFileKind(const char* utf8Path) {

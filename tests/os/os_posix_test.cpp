@@ -5,10 +5,12 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
 #include <string>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -85,8 +87,8 @@ TEST(OsPosix, FoldersAreListedAndMadeOnce) {
   };
   ASSERT_EQ(osListDirectory(e.d.path().c_str(), visit, &names), 0);
   std::sort(names.begin(), names.end());
-  EXPECT_EQ(names, (std::vector<std::string>{"../", "./", "dangling", "fifo", "file", "folder/",
-                                             "link"}));
+  EXPECT_EQ(names,
+            (std::vector<std::string>{"../", "./", "dangling", "fifo", "file", "folder/", "link"}));
   EXPECT_EQ(osListDirectory(e.d.path("missing").c_str(), visit, &names), -1);
 
   EXPECT_EQ(osMakeDirectory(e.d.path("made").c_str()), 0);
@@ -94,6 +96,42 @@ TEST(OsPosix, FoldersAreListedAndMadeOnce) {
   EXPECT_EQ(osMakeDirectory(e.d.path("made").c_str()), 0);  // already there
   EXPECT_EQ(osMakeDirectory(e.d.path("file").c_str()), -1); // a file in the way
   EXPECT_EQ(osMakeDirectory(e.d.path("missing/sub").c_str()), -1);
+}
+
+TEST(OsPosix, AFatalSignalRemovesTheFileBeingWritten) {
+  TempDir d;
+  ASSERT_TRUE(d.ok());
+  const struct {
+    int signal;
+    bool cleared; // the path was cleared again before the signal
+    bool left;    // the file is still there afterwards
+  } cases[] = {{SIGTERM, false, false}, {SIGINT, false, false}, {SIGTERM, true, true}};
+  for (const auto& c : cases) {
+    const std::string path = d.path("partial");
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      const int fd = osCreateNew(path.c_str());
+      osRemoveOnSignal(path.c_str());
+      if (c.cleared)
+        osRemoveOnSignal(nullptr);
+      osWrite(fd, "half", 4);
+      raise(c.signal);
+      _exit(0); // not reached: the signal ends the child
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == c.signal) << c.signal;
+    EXPECT_EQ(test_files::exists(path), c.left) << c.signal;
+    unlink(path.c_str());
+  }
+  // A full disk is a failed write, not a short one taken for success.
+  const int full = open("/dev/full", O_WRONLY);
+  ASSERT_GE(full, 0);
+  errno = 0;
+  EXPECT_EQ(osWrite(full, "abc", 3), -1);
+  EXPECT_EQ(errno, ENOSPC);
+  close(full);
 }
 
 // Sets or clears the locale variables for one case and puts them back afterwards.

@@ -43,8 +43,8 @@ TEST(Win32Platform, TheProgramTakesSpacedAndUnicodeNamesFromTheCommandLine) {
   d.write(japanese, motion);
   test_program::RunOptions options;
   options.directory = d.dir();
-  const test_program::Outcome o = test_program::runProgram(
-      {"--summary", "two words.vmd", japanese, "missing.vmd"}, options);
+  const test_program::Outcome o =
+      test_program::runProgram({"--summary", "two words.vmd", japanese, "missing.vmd"}, options);
   EXPECT_EQ(o.status, 2);
   std::string fields; // path and verdict of each line
   for (const std::string& line : test_program::lines(o.out)) {
