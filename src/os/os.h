@@ -62,7 +62,8 @@ int osRenameFile(const char* utf8From, const char* utf8To, int replace);
 int osRemoveFile(const char* utf8Path);
 // While a path is set, a signal that ends the process (SIGINT, SIGTERM, SIGHUP, SIGQUIT;
 // a console's Ctrl+C or close on Windows) first removes that file, so that no half-written
-// file outlives the process. Null clears it. The text is copied (at most 4095 bytes).
+// file outlives the process. Null clears it. The text is copied (at most 4095 bytes). The
+// first call also makes a file size limit (SIGXFSZ) fail writes instead of ending the process.
 void osRemoveOnSignal(const char* utf8Path);
 
 // ---- File identity ----

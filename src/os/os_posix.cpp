@@ -170,6 +170,11 @@ void osRemoveOnSignal(const char* utf8Path) {
   if (installed)
     return;
   installed = true;
+  // A file size limit (ulimit -f) then fails the write with EFBIG, as a full disk does,
+  // instead of ending the process.
+  struct sigaction old;
+  if (::sigaction(SIGXFSZ, nullptr, &old) == 0 && old.sa_handler == SIG_DFL)
+    ::signal(SIGXFSZ, SIG_IGN);
   for (int signal : kSignals) {
     struct sigaction old;
     // A signal the caller of the program ignores (nohup) stays ignored.
