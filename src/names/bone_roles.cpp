@@ -50,6 +50,10 @@ const SpecialBoneInfo kSpecialBones[SPECIAL_BONE_COUNT] = {
     {"左腕ＩＫ", nullptr, 0, {}},         // BONE_LEFT_ARM_IK
     {"右腕ＩＫ", nullptr, 0, {}},         // BONE_RIGHT_ARM_IK
     {"左親指０ ", nullptr, 0, {}},        // BONE_LEFT_THUMB_0_BLANK
+    {"左肩", nullptr, 0, {}},             // BONE_LEFT_SHOULDER
+    {"右肩", nullptr, 0, {}},             // BONE_RIGHT_SHOULDER
+    {"左手首", nullptr, 0, {}},           // BONE_LEFT_WRIST
+    {"右手首", nullptr, 0, {}},           // BONE_RIGHT_WRIST
 };
 static_assert(std::size(kSpecialBones) == SPECIAL_BONE_COUNT, "one row per special bone");
 

@@ -67,6 +67,12 @@ enum SpecialBone : int32_t {
   BONE_LEFT_ARM_IK,        // 左腕ＩＫ
   BONE_RIGHT_ARM_IK,       // 右腕ＩＫ
   BONE_LEFT_THUMB_0_BLANK, // "左親指０ " with its trailing blank
+  // Only the correction (src/fix/) looks at these: the bones it rewrites and the elbow
+  // its check passes through.
+  BONE_LEFT_SHOULDER,  // 左肩
+  BONE_RIGHT_SHOULDER, // 右肩
+  BONE_LEFT_WRIST,     // 左手首
+  BONE_RIGHT_WRIST,    // 右手首
   SPECIAL_BONE_COUNT,
   SPECIAL_BONE_NONE = SPECIAL_BONE_COUNT // a name that is none of them
 };
