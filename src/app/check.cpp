@@ -46,12 +46,16 @@ void loadAliasFile(FileState& f) {
 } // namespace
 
 void takeFileArgument(int index) {
+  takeFilePath(index < gArgTable.count ? gArgTable.arg[index] : "",
+               index < gArgTableW.count ? gArgTableW.arg[index] : u"");
+}
+
+void takeFilePath(const char* ansiPath, const char16_t* widePath) {
   FileState& f = gFile;
   f = FileState{};
-  if (index < gArgTable.count)
-    copyString(f.ansiPath, sizeof f.ansiPath, gArgTable.arg[index]);
-  if (index < gArgTableW.count && unilen(gArgTableW.arg[index]) < PATH_SIZE)
-    unicpy(f.widePath, gArgTableW.arg[index]);
+  copyString(f.ansiPath, sizeof f.ansiPath, ansiPath);
+  if (unilen(widePath) < PATH_SIZE)
+    unicpy(f.widePath, widePath);
   f.ansiUnusable = f.ansiPath[0] == '\0' ? 0xFF : 0;
   f.wideUnusable = f.widePath[0] == 0 ? 0xFF : 0;
   if (findnameW(f.actualNameW, f.widePath) != 0)

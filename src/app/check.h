@@ -8,6 +8,8 @@
 // Resets gFile to argument index of the two argument lists (each form only when its list
 // is that long), with the names the directory stores for it (empty when absent).
 void takeFileArgument(int index);
+// The same for a path given in both forms (either may be empty).
+void takeFilePath(const char* ansiPath, const char16_t* widePath);
 
 // Checks the file of gFile (ansiPath, widePath, actualName, actualNameW must be set; the
 // flags are set here). Fills gMotion, gEval, gReport and gResult.
