@@ -127,7 +127,7 @@ void pass(const char* actualName, const char16_t* actualNameW) {
   windowTakeResized();
   int width, height;
   reportSurfaceSize(&width, &height);
-  if (v.state == 0) {
+  if (v.state == WINDOW_NONE) {
     if (windowCreate(width, height, 1, kTitle) != 0) {
       // Nothing to show the report in: end the run rather than wait for input that
       // cannot come.

@@ -523,12 +523,12 @@ int windowProcedure(WindowMessage* message) {
 int windowCreate(int width, int height, int pageCount, const char* title) {
   ViewWindow& v = gViewWindow;
   const DisplayPlatform* p = platform();
-  if (v.state != 0 || p == nullptr || p->createWindow == nullptr)
+  if (v.state != WINDOW_NONE || p == nullptr || p->createWindow == nullptr)
     return -1;
   const ViewWindow before = v;
   v.screenWidth = metric(METRIC_SCREEN_WIDTH);
   v.screenHeight = metric(METRIC_SCREEN_HEIGHT);
-  v.state = -1;
+  v.state = WINDOW_LIVE;
   v.closed = v.maximised = v.resized = 0;
   v.drawPage = v.displayPage = 0;
   v.normalCursor = v.heldCursor = CURSOR_ARROW;
@@ -567,15 +567,15 @@ int windowCreate(int width, int height, int pageCount, const char* title) {
 
 int windowResize(int width, int height, int pageCount, const char* title) {
   ViewWindow& v = gViewWindow;
-  if (v.state == 0)
+  if (v.state == WINDOW_NONE)
     return -1;
-  v.state = 1;
+  v.state = WINDOW_CHANGING_PAGES;
   if (surfaceCreatePages(width, height, pageCount > 1 ? 2 : 1) != 0)
     trace("window: a page could not be made; it stays empty\n");
   const WindowRect before = windowRect();
   const int horizontalRangeBefore = v.horizontalRange;
   const int verticalRangeBefore = v.verticalRange;
-  v.state = -1;
+  v.state = WINDOW_LIVE;
   v.surfaceWidth = width;
   v.surfaceHeight = height;
   const bool clamped = fitOuterSize(true);
@@ -612,19 +612,19 @@ int windowResize(int width, int height, int pageCount, const char* title) {
 
 int windowDestroy() {
   ViewWindow& v = gViewWindow;
-  if (v.state == 0)
+  if (v.state == WINDOW_NONE)
     return 1;
   const DisplayPlatform* p = platform();
   if (p != nullptr && p->dragAcceptFiles != nullptr)
     p->dragAcceptFiles(0);
-  v.state = 1;
+  v.state = WINDOW_CHANGING_PAGES;
   surfaceDestroyPages();
   setDialogOwner(nullptr);
   if (p != nullptr && p->destroyWindow != nullptr)
     p->destroyWindow();
   v.handle = nullptr;
   v.clientWidth = v.clientHeight = 0;
-  v.state = 0;
+  v.state = WINDOW_NONE;
   return 0;
 }
 
@@ -634,13 +634,13 @@ int windowSetTitle(const char* text) {
     return 0;
   copyString(v.title, sizeof v.title, text);
   const DisplayPlatform* p = platform();
-  if (v.state != 0 && p != nullptr && p->setWindowText != nullptr)
+  if (v.state != WINDOW_NONE && p != nullptr && p->setWindowText != nullptr)
     p->setWindowText(v.title);
   return 1;
 }
 
 void windowDropTopmost() {
-  if (gViewWindow.state != 0)
+  if (gViewWindow.state != WINDOW_NONE)
     setWindowPos(WINDOW_Z_NOTOPMOST, 0, 0, 0, 0, WINDOW_POS_NO_MOVE | WINDOW_POS_NO_SIZE);
 }
 

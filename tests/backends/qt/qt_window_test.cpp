@@ -23,10 +23,10 @@
 #include <utility>
 #include <vector>
 
+#include "backends/qt/qt_dialogs.h"
 #include "display/clipboard.h"
 #include "display/cursors.h"
 #include "display/window.h"
-#include "backends/qt/qt_dialogs.h"
 #include "text/pathconv.h"
 #include "text/paths.h"
 
@@ -105,7 +105,7 @@ protected:
     gDropNames.clear();
   }
   void TearDown() override {
-    if (gViewWindow.state != 0)
+    if (gViewWindow.state != WINDOW_NONE)
       windowDestroy();
     else
       qtWindowPlatform()->destroyWindow();
