@@ -80,7 +80,7 @@ struct ViewWindow {
   uint8_t maximised;   // set by the maximise command, cleared by restore
   int32_t busy;        // > 0 while the procedure copies, scrolls or repositions
   // ---- Input recorded by the procedure, taken by the viewer ----
-  int32_t eventCode; // the one-slot WindowEventCode; 0 = none
+  int32_t eventCode; // the one-slot WindowEventCode (display/window.h); EVENT_NONE = none
   uint8_t shiftHeld, ctrlHeld;
   uint8_t leftPressed, leftHeld;
   uint8_t leftDownEvent, leftUpEvent, leftReleasedEvent, draggedEvent;

@@ -24,28 +24,28 @@ const char kFontName[] = "mplus-2m-regular.ttf";
 constexpr int SHUTDOWN_SETTLE_MS = 200;
 
 bool endsRun(int code) {
-  return code == 0x51 || code == 0x71 || code == VIEWER_CODE_QUIT || code == 0x11;
+  return code == 'Q' || code == 'q' || code == VIEWER_CODE_QUIT || code == EVENT_KEY_CTRL_Q;
 }
 
 bool startsPass(int code) {
   switch (code) {
-  case 0x20:
+  case EVENT_KEY_SPACE:
   case VIEWER_CODE_PAN:
-  case 0x0D:
-  case 0x52:
-  case 0x72:
-  case 0x43:
-  case 0x63:
+  case EVENT_KEY_ENTER:
+  case 'R':
+  case 'r':
+  case 'C':
+  case 'c':
     return true;
   default:
     break;
   }
-  if (code >= 0x08 && code <= 0x0C)
+  if (code >= EVENT_KEY_BACKSPACE && code <= EVENT_KEY_CTRL_L)
     return true;
-  const int key = code & 0xFF;
-  const int modifier = code & ~0xFF;
-  return key >= VIRTUAL_KEY_LEFT && key <= VIRTUAL_KEY_DOWN && modifier >= 0x100 &&
-         modifier <= 0x400;
+  const int key = code & EVENT_KEY_MASK;
+  const int modifier = code & ~EVENT_KEY_MASK;
+  return key >= VIRTUAL_KEY_LEFT && key <= VIRTUAL_KEY_DOWN && modifier >= EVENT_NAVIGATION &&
+         modifier <= EVENT_MODIFIER_CTRL_SHIFT;
 }
 
 bool panPending() {
@@ -58,14 +58,14 @@ bool panPending() {
 int wait() {
   ViewWindow& v = gViewWindow;
   for (;;) {
-    int code = 0;
+    int code = EVENT_NONE;
     if (v.closed != 0)
-      code = 0x1B;
+      code = EVENT_KEY_ESCAPE;
     displayDispatchMessages();
-    if (windowPeekEvent() != 0) {
+    if (windowPeekEvent() != EVENT_NONE) {
       code = windowTakeEvent();
-      if (code >= 0x1000) // mouse buttons
-        code = 0;
+      if (code >= EVENT_BUTTON_FIRST) // the viewer follows the mouse by the window's flags
+        code = EVENT_NONE;
     }
     if (panPending())
       code = VIEWER_CODE_PAN;
@@ -74,7 +74,7 @@ int wait() {
       addargW(&gArgTableW, v.droppedPathW);
       addarg(&gArgTable, v.droppedPath);
     }
-    if (code != 0)
+    if (code != EVENT_NONE)
       return code;
     displayPause(VIEWER_POLL_MS);
     ViewerState& s = gViewer;
@@ -88,16 +88,16 @@ int wait() {
 void decide(int code) {
   ViewerState& s = gViewer;
   for (;;) {
-    if (code == 0x53 || code == 0x73)
+    if (code == 'S' || code == 's')
       code = viewerCapture();
     if (panPending())
       code = VIEWER_CODE_PAN;
     if (gViewWindow.dropped != 0)
       code = VIEWER_CODE_DROPPED;
-    if (code == 0x1B)
+    if (code == EVENT_KEY_ESCAPE)
       code = VIEWER_CODE_QUIT;
     if (s.fontMissing != 0)
-      code = 0x51;
+      code = 'Q';
     if (endsRun(code)) {
       s.running = 0;
       s.code = code;
@@ -109,7 +109,7 @@ void decide(int code) {
     displayDispatchMessages();
     windowTakeEvent();
     windowTakeLeftReleased();
-    if (code == 0x1B || code == 0x51 || code == 0x71 || code == 0x11 ||
+    if (code == EVENT_KEY_ESCAPE || code == 'Q' || code == 'q' || code == EVENT_KEY_CTRL_Q ||
         code == VIEWER_CODE_DROPPED) {
       s.running = 0;
       s.code = code;
@@ -159,7 +159,7 @@ void pass(const char* actualName, const char16_t* actualNameW) {
     glyphUnloadFont();
     s.drawn = 1;
   }
-  decide(0);
+  decide(EVENT_NONE);
 }
 
 } // namespace

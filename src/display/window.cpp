@@ -22,6 +22,7 @@ constexpr int EDGE_MARGIN = 4;        // a window this close to the work area's 
 constexpr int MAXIMISE_GROWTH = 8;
 constexpr int RESIZE_SETTLE_MS = 50;
 constexpr int RESIZE_SETTLE_TRIES = 20;
+constexpr int SYSTEM_COMMAND_MASK = 0xFFF0; // the low four bits are the system's own
 
 // ---- Platform calls ----
 // Each does nothing (or answers 0) when the platform lacks the operation.
@@ -301,7 +302,7 @@ void snapSize() {
 // ---- Window procedure ----
 
 int buttonCode(int base, bool control, bool shift) {
-  return (control ? base + 0x200 : base) + (shift ? 0x100 : 0);
+  return (control ? base + EVENT_BUTTON_CTRL : base) + (shift ? EVENT_BUTTON_SHIFT : 0);
 }
 
 void enableForEdge(int edge) {
@@ -329,12 +330,12 @@ void enableForEdge(int edge) {
 
 void systemCommand(int command) {
   ViewWindow& v = gViewWindow;
-  switch (command & 0xFFF0) { // the low four bits are the system's own
+  switch (command & SYSTEM_COMMAND_MASK) {
   case SYSTEM_COMMAND_MINIMIZE:
   case SYSTEM_COMMAND_RESTORE:
     v.horizontalEnabled = v.horizontalRange > 0 ? 1 : 0;
     v.verticalEnabled = v.verticalRange > 0 ? 1 : 0;
-    if ((command & 0xFFF0) == SYSTEM_COMMAND_RESTORE)
+    if ((command & SYSTEM_COMMAND_MASK) == SYSTEM_COMMAND_RESTORE)
       v.maximised = 0;
     break;
   case SYSTEM_COMMAND_MAXIMIZE:
@@ -428,10 +429,10 @@ int windowProcedure(WindowMessage* message) {
     else if (m.code == VIRTUAL_KEY_CONTROL)
       v.ctrlHeld = 1;
     if (m.code >= VIRTUAL_KEY_PAGE_UP && m.code <= VIRTUAL_KEY_DELETE) {
-      int modifier = v.shiftHeld && v.ctrlHeld ? 0x400
-                     : v.ctrlHeld              ? 0x300
-                     : v.shiftHeld             ? 0x200
-                                               : 0x100;
+      int modifier = v.shiftHeld && v.ctrlHeld ? EVENT_MODIFIER_CTRL_SHIFT
+                     : v.ctrlHeld              ? EVENT_MODIFIER_CTRL
+                     : v.shiftHeld             ? EVENT_MODIFIER_SHIFT
+                                               : EVENT_NAVIGATION;
       v.eventCode = m.code | modifier;
       return WINDOW_HANDLED;
     }
@@ -443,14 +444,14 @@ int windowProcedure(WindowMessage* message) {
       v.ctrlHeld = 0;
     return WINDOW_DEFAULT;
   case WINDOW_MSG_CHAR:
-    if (v.ctrlHeld && (m.code == 0x20 || m.code == 0x0D))
-      v.eventCode = m.code | 0x300;
+    if (v.ctrlHeld && (m.code == EVENT_KEY_SPACE || m.code == EVENT_KEY_ENTER))
+      v.eventCode = m.code | EVENT_MODIFIER_CTRL;
     else
       v.eventCode = m.code;
     return WINDOW_HANDLED;
   case WINDOW_MSG_SYS_CHAR:
-    if (m.code >= 0x41 && m.code <= 0x7A)
-      v.eventCode = m.code | 0x500;
+    if (m.code >= 'A' && m.code <= 'z')
+      v.eventCode = m.code | EVENT_MODIFIER_ALT;
     return WINDOW_DEFAULT;
   case WINDOW_MSG_LBUTTON_DOWN:
     v.leftPressed = v.leftHeld = 1;
@@ -458,7 +459,7 @@ int windowProcedure(WindowMessage* message) {
     v.pressY = v.dragY = m.y;
     v.pressSurfaceX = v.dragSurfaceX = m.x + v.horizontalPosition;
     v.pressSurfaceY = v.dragSurfaceY = m.y + v.verticalPosition;
-    v.eventCode = buttonCode(0x1000, control, shift);
+    v.eventCode = buttonCode(EVENT_LEFT_DOWN, control, shift);
     v.leftDownEvent = 1;
     cursorApply(v.heldCursor);
     return WINDOW_HANDLED;
@@ -496,17 +497,17 @@ int windowProcedure(WindowMessage* message) {
     v.rightY = m.y;
     v.rightSurfaceX = m.x + v.horizontalPosition;
     v.rightSurfaceY = m.y + v.verticalPosition;
-    v.eventCode = buttonCode(0x2000, control, shift);
+    v.eventCode = buttonCode(EVENT_RIGHT_DOWN, control, shift);
     clipboardCopyPosition(v.rightSurfaceX, v.rightSurfaceY, m.code);
     return WINDOW_HANDLED;
   case WINDOW_MSG_RBUTTON_UP:
     v.rightPressed = 0;
     return WINDOW_HANDLED;
   case WINDOW_MSG_MBUTTON_DOWN:
-    v.eventCode = buttonCode(0x5000, v.ctrlHeld != 0, v.shiftHeld != 0);
+    v.eventCode = buttonCode(EVENT_MIDDLE_DOWN, v.ctrlHeld != 0, v.shiftHeld != 0);
     return WINDOW_HANDLED;
   case WINDOW_MSG_MBUTTON_UP:
-    v.eventCode = buttonCode(0x5800, v.ctrlHeld != 0, v.shiftHeld != 0);
+    v.eventCode = buttonCode(EVENT_MIDDLE_UP, v.ctrlHeld != 0, v.shiftHeld != 0);
     return WINDOW_HANDLED;
   case WINDOW_MSG_DROP_FILES:
     dropTakeFiles(m.drop);
@@ -533,7 +534,7 @@ int windowCreate(int width, int height, int pageCount, const char* title) {
   v.drawPage = v.displayPage = 0;
   v.normalCursor = v.heldCursor = CURSOR_ARROW;
   v.lineStep = LINE_STEP;
-  v.eventCode = 0;
+  v.eventCode = EVENT_NONE;
   v.leftPressed = v.leftHeld = v.rightPressed = 0;
   v.leftDownEvent = v.leftUpEvent = v.leftReleasedEvent = v.draggedEvent = 0;
   v.shiftHeld = v.ctrlHeld = 0;
@@ -662,7 +663,7 @@ int windowPeekEvent() {
 
 int windowTakeEvent() {
   int code = gViewWindow.eventCode;
-  gViewWindow.eventCode = 0;
+  gViewWindow.eventCode = EVENT_NONE;
   return code;
 }
 
