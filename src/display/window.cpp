@@ -11,8 +11,8 @@
 #include "text/trace.h"
 
 // ---- Index ----
-// Platform calls, outer size, scroll bars, snapping, the window procedure, lifecycle,
-// input for the viewer.
+// Platform calls, outer size, scroll bars, snapping, the window procedure (its handlers of
+// window state, keys and the mouse), lifecycle, input for the viewer.
 
 namespace {
 
@@ -300,10 +300,9 @@ void snapSize() {
 }
 
 // ---- Window procedure ----
-
-int buttonCode(int base, bool control, bool shift) {
-  return (control ? base + EVENT_BUTTON_CTRL : base) + (shift ? EVENT_BUTTON_SHIFT : 0);
-}
+// windowProcedure hands each message by its id to one of three handlers: the window's own
+// state (creation, painting, size, frame, bars, closing), the keyboard, and the mouse
+// (buttons, moves, the wheel, dropped files).
 
 void enableForEdge(int edge) {
   ViewWindow& v = gViewWindow;
@@ -369,13 +368,8 @@ void paint(const WindowMessage& m) {
   v.busy--;
 }
 
-} // namespace
-
-int windowProcedure(WindowMessage* message) {
+int handleWindowStateMessage(WindowMessage& m) {
   ViewWindow& v = gViewWindow;
-  WindowMessage& m = *message;
-  const bool shift = (m.code & KEY_STATE_SHIFT) != 0;
-  const bool control = (m.code & KEY_STATE_CONTROL) != 0;
   switch (m.id) {
   case WINDOW_MSG_CREATE:
     v.horizontalPosition = v.verticalPosition = 0;
@@ -412,17 +406,19 @@ int windowProcedure(WindowMessage* message) {
   case WINDOW_MSG_VSCROLL:
     scrollRequest(SCROLL_BAR_VERTICAL, m.code, m.x);
     return WINDOW_HANDLED;
-  case WINDOW_MSG_MOUSE_WHEEL:
-    v.busy++;
-    surfaceScrollVerticalTo(v.verticalPosition - m.code);
-    v.busy--;
-    return WINDOW_HANDLED;
-  case WINDOW_MSG_NC_HIT_TEST:
-    v.repeatCount = 0;
-    return WINDOW_DEFAULT;
   case WINDOW_MSG_CLOSE:
     v.closed = 1;
     return WINDOW_HANDLED;
+  case WINDOW_MSG_DESTROY_CLIPBOARD: // the clipboard's text was never ours to free
+    return WINDOW_HANDLED;
+  default:
+    return WINDOW_DEFAULT;
+  }
+}
+
+int handleKeyMessage(const WindowMessage& m) {
+  ViewWindow& v = gViewWindow;
+  switch (m.id) {
   case WINDOW_MSG_KEY_DOWN:
     if (m.code == VIRTUAL_KEY_SHIFT)
       v.shiftHeld = 1;
@@ -453,6 +449,20 @@ int windowProcedure(WindowMessage* message) {
     if (m.code >= 'A' && m.code <= 'z')
       v.eventCode = m.code | EVENT_MODIFIER_ALT;
     return WINDOW_DEFAULT;
+  default:
+    return WINDOW_DEFAULT;
+  }
+}
+
+int buttonCode(int base, bool control, bool shift) {
+  return (control ? base + EVENT_BUTTON_CTRL : base) + (shift ? EVENT_BUTTON_SHIFT : 0);
+}
+
+int handleMouseMessage(const WindowMessage& m) {
+  ViewWindow& v = gViewWindow;
+  const bool shift = (m.code & KEY_STATE_SHIFT) != 0;
+  const bool control = (m.code & KEY_STATE_CONTROL) != 0;
+  switch (m.id) {
   case WINDOW_MSG_LBUTTON_DOWN:
     v.leftPressed = v.leftHeld = 1;
     v.pressX = v.dragX = m.x;
@@ -491,6 +501,9 @@ int windowProcedure(WindowMessage* message) {
     v.leftPressed = v.leftHeld = 0;
     cursorApply(v.normalCursor);
     return WINDOW_HANDLED;
+  case WINDOW_MSG_NC_HIT_TEST:
+    v.repeatCount = 0;
+    return WINDOW_DEFAULT;
   case WINDOW_MSG_RBUTTON_DOWN:
     v.rightPressed = 1;
     v.rightX = m.x;
@@ -509,11 +522,53 @@ int windowProcedure(WindowMessage* message) {
   case WINDOW_MSG_MBUTTON_UP:
     v.eventCode = buttonCode(EVENT_MIDDLE_UP, v.ctrlHeld != 0, v.shiftHeld != 0);
     return WINDOW_HANDLED;
+  case WINDOW_MSG_MOUSE_WHEEL:
+    v.busy++;
+    surfaceScrollVerticalTo(v.verticalPosition - m.code);
+    v.busy--;
+    return WINDOW_HANDLED;
   case WINDOW_MSG_DROP_FILES:
     dropTakeFiles(m.drop);
     return WINDOW_HANDLED;
-  case WINDOW_MSG_DESTROY_CLIPBOARD: // the clipboard's text was never ours to free
-    return WINDOW_HANDLED;
+  default:
+    return WINDOW_DEFAULT;
+  }
+}
+
+} // namespace
+
+int windowProcedure(WindowMessage* message) {
+  WindowMessage& m = *message;
+  switch (m.id) {
+  case WINDOW_MSG_CREATE:
+  case WINDOW_MSG_PAINT:
+  case WINDOW_MSG_SIZE:
+  case WINDOW_MSG_SIZING:
+  case WINDOW_MSG_EXIT_SIZE_MOVE:
+  case WINDOW_MSG_GET_MIN_MAX_INFO:
+  case WINDOW_MSG_SYS_COMMAND:
+  case WINDOW_MSG_HSCROLL:
+  case WINDOW_MSG_VSCROLL:
+  case WINDOW_MSG_CLOSE:
+  case WINDOW_MSG_DESTROY_CLIPBOARD:
+    return handleWindowStateMessage(m);
+  case WINDOW_MSG_KEY_DOWN:
+  case WINDOW_MSG_KEY_UP:
+  case WINDOW_MSG_CHAR:
+  case WINDOW_MSG_SYS_CHAR:
+    return handleKeyMessage(m);
+  case WINDOW_MSG_LBUTTON_DOWN:
+  case WINDOW_MSG_LBUTTON_UP:
+  case WINDOW_MSG_MOUSE_MOVE:
+  case WINDOW_MSG_NC_MOUSE_MOVE:
+  case WINDOW_MSG_NC_HIT_TEST:
+  case WINDOW_MSG_RBUTTON_DOWN:
+  case WINDOW_MSG_RBUTTON_UP:
+  case WINDOW_MSG_MBUTTON_DOWN:
+  case WINDOW_MSG_MBUTTON_UP:
+  case WINDOW_MSG_MOUSE_WHEEL:
+  case WINDOW_MSG_DROP_FILES:
+    return handleMouseMessage(m);
   default:
     return WINDOW_DEFAULT;
   }
