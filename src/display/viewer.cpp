@@ -23,29 +23,60 @@ const char kNoteNotSaved[] = "Kinetrace - capture not saved";
 const char kFontName[] = "mplus-2m-regular.ttf";
 constexpr int SHUTDOWN_SETTLE_MS = 200;
 
-bool endsRun(int code) {
-  return code == 'Q' || code == 'q' || code == VIEWER_CODE_QUIT || code == EVENT_KEY_CTRL_Q;
+// ---- Input ----
+// What each input code means to a run is given in one place. A key that acts first is a
+// case of runKeyAction, which hands back the code to go on with; what a code does to the
+// run is a case of inputEffect. Codes of neither are ignored.
+
+enum InputEffect {
+  INPUT_IGNORED,     // the viewer waits for the next input
+  INPUT_NEW_PASS,    // the window is fitted and brought to the front again
+  INPUT_DISMISS,     // the run ends: VIEWER_DISMISSED
+  INPUT_NEXT_REPORT, // the run ends and the dropped files' reports follow: VIEWER_DROPPED
+};
+
+int runKeyAction(int code) {
+  switch (code) {
+  case 'S':
+  case 's':
+    // The result takes the key's place; CAPTURE_HEADER_FAILED shares Ctrl+K's code and so
+    // starts a pass.
+    return viewerCapture();
+  default:
+    return code;
+  }
 }
 
-bool startsPass(int code) {
+int inputEffect(int code) {
   switch (code) {
+  case EVENT_KEY_ESCAPE:
+  case EVENT_KEY_CTRL_Q:
+  case 'Q':
+  case 'q':
+  case VIEWER_CODE_QUIT:
+    return INPUT_DISMISS;
+  case VIEWER_CODE_DROPPED:
+    return INPUT_NEXT_REPORT;
   case EVENT_KEY_SPACE:
-  case VIEWER_CODE_PAN:
   case EVENT_KEY_ENTER:
   case 'R':
   case 'r':
   case 'C':
   case 'c':
-    return true;
+  case VIEWER_CODE_PAN:
+    return INPUT_NEW_PASS;
   default:
     break;
   }
   if (code >= EVENT_KEY_BACKSPACE && code <= EVENT_KEY_CTRL_L)
-    return true;
+    return INPUT_NEW_PASS;
+  // An arrow, alone or with Shift, Ctrl or both.
   const int key = code & EVENT_KEY_MASK;
   const int modifier = code & ~EVENT_KEY_MASK;
-  return key >= VIRTUAL_KEY_LEFT && key <= VIRTUAL_KEY_DOWN && modifier >= EVENT_NAVIGATION &&
-         modifier <= EVENT_MODIFIER_CTRL_SHIFT;
+  if (key >= VIRTUAL_KEY_LEFT && key <= VIRTUAL_KEY_DOWN && modifier >= EVENT_NAVIGATION &&
+      modifier <= EVENT_MODIFIER_CTRL_SHIFT)
+    return INPUT_NEW_PASS;
+  return INPUT_IGNORED;
 }
 
 bool panPending() {
@@ -53,9 +84,15 @@ bool panPending() {
   return (v.leftUpEvent != 0 && v.leftPressed == 0) || v.draggedEvent != 0;
 }
 
-// Polls the window until it has something for the viewer. The first dropped file joins
-// the argument lists here, behind the others of its drop.
-int wait() {
+void endRun(int code) {
+  gViewer.running = 0;
+  gViewer.code = code;
+}
+
+// Polls the window until it has input for the viewer, counting a title note down between
+// polls. The first dropped file joins the argument lists here, behind the others of its
+// drop.
+int waitForInput() {
   ViewWindow& v = gViewWindow;
   for (;;) {
     int code = EVENT_NONE;
@@ -83,42 +120,42 @@ int wait() {
   }
 }
 
-// Takes the code of the last input; returns when the run ends (running cleared) or a new
-// pass is due.
-void decide(int code) {
-  ViewerState& s = gViewer;
+// Acts on the code of the last input, then on each one that follows, until the run ends
+// (running cleared) or a new pass is due.
+void handleInput(int code) {
   for (;;) {
-    if (code == 'S' || code == 's')
-      code = viewerCapture();
+    code = runKeyAction(code);
+    // A pan or a drop outranks the key; without a font the run ends as on Q.
     if (panPending())
       code = VIEWER_CODE_PAN;
     if (gViewWindow.dropped != 0)
       code = VIEWER_CODE_DROPPED;
-    if (code == EVENT_KEY_ESCAPE)
-      code = VIEWER_CODE_QUIT;
-    if (s.fontMissing != 0)
+    if (gViewer.fontMissing != 0)
       code = 'Q';
-    if (endsRun(code)) {
-      s.running = 0;
-      s.code = code;
+    const int effect = inputEffect(code);
+    if (effect == INPUT_DISMISS) {
+      endRun(code);
       return;
     }
-    if (startsPass(code))
+    if (effect == INPUT_NEW_PASS)
       return;
-    code = wait();
+    // Ignored, or a drop: the wait takes the drop's first file into the argument lists.
+    code = waitForInput();
     displayDispatchMessages();
     windowTakeEvent();
     windowTakeLeftReleased();
-    if (code == EVENT_KEY_ESCAPE || code == 'Q' || code == 'q' || code == EVENT_KEY_CTRL_Q ||
-        code == VIEWER_CODE_DROPPED) {
-      s.running = 0;
-      s.code = code;
+    const int next = inputEffect(code);
+    if (next == INPUT_DISMISS || next == INPUT_NEXT_REPORT) {
+      endRun(code);
       return;
     }
   }
 }
 
-void pass(const char* actualName, const char16_t* actualNameW) {
+// One pass: fits the window to the report (made at the first pass), brings it to the
+// front, pans while the left button drags, draws the report once in a run, then handles
+// input.
+void runPass(const char* actualName, const char16_t* actualNameW) {
   ViewerState& s = gViewer;
   ViewWindow& v = gViewWindow;
   const int leftUp = windowTakeLeftUp();
@@ -132,8 +169,7 @@ void pass(const char* actualName, const char16_t* actualNameW) {
       // Nothing to show the report in: end the run rather than wait for input that
       // cannot come.
       trace("viewer: the report window could not be made\n");
-      s.running = 0;
-      s.code = VIEWER_CODE_QUIT;
+      endRun(VIEWER_CODE_QUIT);
       return;
     }
   } else if (v.surfaceWidth != width || v.surfaceHeight != height) {
@@ -159,7 +195,7 @@ void pass(const char* actualName, const char16_t* actualNameW) {
     glyphUnloadFont();
     s.drawn = 1;
   }
-  decide(EVENT_NONE);
+  handleInput(EVENT_NONE);
 }
 
 } // namespace
@@ -191,7 +227,7 @@ int viewerRun(const char* actualName, const char16_t* actualNameW) {
   // The close button ends this report only, as Escape does.
   gViewWindow.closed = 0;
   while (s.running != 0)
-    pass(actualName, actualNameW);
+    runPass(actualName, actualNameW);
   return s.code == VIEWER_CODE_DROPPED ? VIEWER_DROPPED : VIEWER_DISMISSED;
 }
 
