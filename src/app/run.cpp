@@ -44,7 +44,7 @@ int windowRunViewer() {
 
 void windowShutdown() {
   // Nothing was shown when no file got a turn (a declined first file).
-  if (gViewWindow.state != 0)
+  if (gViewWindow.state != WINDOW_NONE)
     viewerShutdown();
 }
 
@@ -52,8 +52,8 @@ const DisplayHandover kWindowDisplay = {windowPrepare, windowRunViewer, viewerFo
                                         windowShutdown};
 
 struct RunHooks {
-  const DisplayHandover* display = &kWindowDisplay;  // set by setDisplayHandover
-  void (*pause)(int milliseconds) = osSleepMs; // set by setRunPause
+  const DisplayHandover* display = &kWindowDisplay; // set by setDisplayHandover
+  void (*pause)(int milliseconds) = osSleepMs;      // set by setRunPause
 };
 RunHooks gRunHooks;
 

@@ -77,7 +77,7 @@ int cursorsLoad() {
 
 int cursorApply(int index) {
   CursorTable& t = gCursors;
-  if (gViewWindow.state == 0)
+  if (gViewWindow.state == WINDOW_NONE)
     return CURSOR_INVALID;
   if (t.applying != 0)
     return CURSOR_BUSY;

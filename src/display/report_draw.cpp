@@ -133,7 +133,7 @@ int loadReportFont(const char* ansiPath, const char16_t* widePath,
 int renderReportToBmp(const char* bmpAnsiPath, const char* fontAnsiPath,
                       const char16_t* fontWidePath, const char* actualName,
                       const char16_t* actualNameW) {
-  if (gViewWindow.state != 0)
+  if (gViewWindow.state != WINDOW_NONE)
     return RENDER_WINDOW_LIVE;
   int loaded = loadReportFont(fontAnsiPath, fontWidePath, nullptr);
   if (loaded != GLYPH_LOAD_OK)

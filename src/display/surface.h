@@ -33,11 +33,18 @@ void displayPause(int milliseconds);
 constexpr int VIEW_MAX_PAGES = 2;
 constexpr int VIEW_TITLE_SIZE = 128; // bytes of the stored title, terminator included
 
+// What exists of the report window (ViewWindow.state). Only WINDOW_NONE means no window.
+enum WindowState : int32_t {
+  WINDOW_NONE = 0,
+  WINDOW_LIVE = -1,
+  WINDOW_CHANGING_PAGES = 1, // live while windowResize makes or windowDestroy frees its pages
+};
+
 // The report window, one instance for the process. The window logic (display/window.h)
 // owns every field; the surface reads the page, size and scroll fields.
 struct ViewWindow {
   // ---- Existence (set by windowCreate, windowResize, windowDestroy) ----
-  int32_t state;               // 0 no window, -1 live, 1 live while pages are re-created
+  WindowState state;           // WINDOW_NONE until windowCreate, again after windowDestroy
   void* handle;                // the platform's window, null without one
   char title[VIEW_TITLE_SIZE]; // what windowSetTitle last set (Shift-JIS)
   int32_t screenWidth;         // display size read at create; limits direct window drawing
@@ -73,7 +80,7 @@ struct ViewWindow {
   uint8_t maximised;   // set by the maximise command, cleared by restore
   int32_t busy;        // > 0 while the procedure copies, scrolls or repositions
   // ---- Input recorded by the procedure, taken by the viewer ----
-  int32_t eventCode; // the one-slot WindowEventCode; 0 = none
+  int32_t eventCode; // the one-slot WindowEventCode (display/window.h); EVENT_NONE = none
   uint8_t shiftHeld, ctrlHeld;
   uint8_t leftPressed, leftHeld;
   uint8_t leftDownEvent, leftUpEvent, leftReleasedEvent, draggedEvent;
@@ -93,7 +100,7 @@ struct ViewWindow {
   int32_t normalCursor; // shown while idle (0, the arrow)
   int32_t heldCursor;   // shown while the left button is held (8, the hand)
   // ---- Dropped files (display/drop.h) ----
-  uint8_t dropped;                       // files were dropped; cleared when the viewer starts a run
+  uint8_t dropped;                  // files were dropped; cleared when the viewer starts a run
   char16_t droppedPathW[PATH_SIZE]; // the first dropped file
   char droppedPath[PATH_SIZE];
   int32_t dropX, dropY; // client position of the drop

@@ -23,29 +23,60 @@ const char kNoteNotSaved[] = "Kinetrace - capture not saved";
 const char kFontName[] = "mplus-2m-regular.ttf";
 constexpr int SHUTDOWN_SETTLE_MS = 200;
 
-bool endsRun(int code) {
-  return code == 0x51 || code == 0x71 || code == VIEWER_CODE_QUIT || code == 0x11;
+// ---- Input ----
+// What each input code means to a run is given in one place. A key that acts first is a
+// case of runKeyAction, which hands back the code to go on with; what a code does to the
+// run is a case of inputEffect. Codes of neither are ignored.
+
+enum InputEffect {
+  INPUT_IGNORED,     // the viewer waits for the next input
+  INPUT_NEW_PASS,    // the window is fitted and brought to the front again
+  INPUT_DISMISS,     // the run ends: VIEWER_DISMISSED
+  INPUT_NEXT_REPORT, // the run ends and the dropped files' reports follow: VIEWER_DROPPED
+};
+
+int runKeyAction(int code) {
+  switch (code) {
+  case 'S':
+  case 's':
+    // The result takes the key's place; CAPTURE_HEADER_FAILED shares Ctrl+K's code and so
+    // starts a pass.
+    return viewerCapture();
+  default:
+    return code;
+  }
 }
 
-bool startsPass(int code) {
+int inputEffect(int code) {
   switch (code) {
-  case 0x20:
+  case EVENT_KEY_ESCAPE:
+  case EVENT_KEY_CTRL_Q:
+  case 'Q':
+  case 'q':
+  case VIEWER_CODE_QUIT:
+    return INPUT_DISMISS;
+  case VIEWER_CODE_DROPPED:
+    return INPUT_NEXT_REPORT;
+  case EVENT_KEY_SPACE:
+  case EVENT_KEY_ENTER:
+  case 'R':
+  case 'r':
+  case 'C':
+  case 'c':
   case VIEWER_CODE_PAN:
-  case 0x0D:
-  case 0x52:
-  case 0x72:
-  case 0x43:
-  case 0x63:
-    return true;
+    return INPUT_NEW_PASS;
   default:
     break;
   }
-  if (code >= 0x08 && code <= 0x0C)
-    return true;
-  const int key = code & 0xFF;
-  const int modifier = code & ~0xFF;
-  return key >= VIRTUAL_KEY_LEFT && key <= VIRTUAL_KEY_DOWN && modifier >= 0x100 &&
-         modifier <= 0x400;
+  if (code >= EVENT_KEY_BACKSPACE && code <= EVENT_KEY_CTRL_L)
+    return INPUT_NEW_PASS;
+  // An arrow, alone or with Shift, Ctrl or both.
+  const int key = code & EVENT_KEY_MASK;
+  const int modifier = code & ~EVENT_KEY_MASK;
+  if (key >= VIRTUAL_KEY_LEFT && key <= VIRTUAL_KEY_DOWN && modifier >= EVENT_NAVIGATION &&
+      modifier <= EVENT_MODIFIER_CTRL_SHIFT)
+    return INPUT_NEW_PASS;
+  return INPUT_IGNORED;
 }
 
 bool panPending() {
@@ -53,19 +84,25 @@ bool panPending() {
   return (v.leftUpEvent != 0 && v.leftPressed == 0) || v.draggedEvent != 0;
 }
 
-// Polls the window until it has something for the viewer. The first dropped file joins
-// the argument lists here, behind the others of its drop.
-int wait() {
+void endRun(int code) {
+  gViewer.running = 0;
+  gViewer.code = code;
+}
+
+// Polls the window until it has input for the viewer, counting a title note down between
+// polls. The first dropped file joins the argument lists here, behind the others of its
+// drop.
+int waitForInput() {
   ViewWindow& v = gViewWindow;
   for (;;) {
-    int code = 0;
+    int code = EVENT_NONE;
     if (v.closed != 0)
-      code = 0x1B;
+      code = EVENT_KEY_ESCAPE;
     displayDispatchMessages();
-    if (windowPeekEvent() != 0) {
+    if (windowPeekEvent() != EVENT_NONE) {
       code = windowTakeEvent();
-      if (code >= 0x1000) // mouse buttons
-        code = 0;
+      if (code >= EVENT_BUTTON_FIRST) // the viewer follows the mouse by the window's flags
+        code = EVENT_NONE;
     }
     if (panPending())
       code = VIEWER_CODE_PAN;
@@ -74,7 +111,7 @@ int wait() {
       addargW(&gArgTableW, v.droppedPathW);
       addarg(&gArgTable, v.droppedPath);
     }
-    if (code != 0)
+    if (code != EVENT_NONE)
       return code;
     displayPause(VIEWER_POLL_MS);
     ViewerState& s = gViewer;
@@ -83,42 +120,42 @@ int wait() {
   }
 }
 
-// Takes the code of the last input; returns when the run ends (running cleared) or a new
-// pass is due.
-void decide(int code) {
-  ViewerState& s = gViewer;
+// Acts on the code of the last input, then on each one that follows, until the run ends
+// (running cleared) or a new pass is due.
+void handleInput(int code) {
   for (;;) {
-    if (code == 0x53 || code == 0x73)
-      code = viewerCapture();
+    code = runKeyAction(code);
+    // A pan or a drop outranks the key; without a font the run ends as on Q.
     if (panPending())
       code = VIEWER_CODE_PAN;
     if (gViewWindow.dropped != 0)
       code = VIEWER_CODE_DROPPED;
-    if (code == 0x1B)
-      code = VIEWER_CODE_QUIT;
-    if (s.fontMissing != 0)
-      code = 0x51;
-    if (endsRun(code)) {
-      s.running = 0;
-      s.code = code;
+    if (gViewer.fontMissing != 0)
+      code = 'Q';
+    const int effect = inputEffect(code);
+    if (effect == INPUT_DISMISS) {
+      endRun(code);
       return;
     }
-    if (startsPass(code))
+    if (effect == INPUT_NEW_PASS)
       return;
-    code = wait();
+    // Ignored, or a drop: the wait takes the drop's first file into the argument lists.
+    code = waitForInput();
     displayDispatchMessages();
     windowTakeEvent();
     windowTakeLeftReleased();
-    if (code == 0x1B || code == 0x51 || code == 0x71 || code == 0x11 ||
-        code == VIEWER_CODE_DROPPED) {
-      s.running = 0;
-      s.code = code;
+    const int next = inputEffect(code);
+    if (next == INPUT_DISMISS || next == INPUT_NEXT_REPORT) {
+      endRun(code);
       return;
     }
   }
 }
 
-void pass(const char* actualName, const char16_t* actualNameW) {
+// One pass: fits the window to the report (made at the first pass), brings it to the
+// front, pans while the left button drags, draws the report once in a run, then handles
+// input.
+void runPass(const char* actualName, const char16_t* actualNameW) {
   ViewerState& s = gViewer;
   ViewWindow& v = gViewWindow;
   const int leftUp = windowTakeLeftUp();
@@ -127,13 +164,12 @@ void pass(const char* actualName, const char16_t* actualNameW) {
   windowTakeResized();
   int width, height;
   reportSurfaceSize(&width, &height);
-  if (v.state == 0) {
+  if (v.state == WINDOW_NONE) {
     if (windowCreate(width, height, 1, kTitle) != 0) {
       // Nothing to show the report in: end the run rather than wait for input that
       // cannot come.
       trace("viewer: the report window could not be made\n");
-      s.running = 0;
-      s.code = VIEWER_CODE_QUIT;
+      endRun(VIEWER_CODE_QUIT);
       return;
     }
   } else if (v.surfaceWidth != width || v.surfaceHeight != height) {
@@ -159,7 +195,7 @@ void pass(const char* actualName, const char16_t* actualNameW) {
     glyphUnloadFont();
     s.drawn = 1;
   }
-  decide(0);
+  handleInput(EVENT_NONE);
 }
 
 } // namespace
@@ -191,7 +227,7 @@ int viewerRun(const char* actualName, const char16_t* actualNameW) {
   // The close button ends this report only, as Escape does.
   gViewWindow.closed = 0;
   while (s.running != 0)
-    pass(actualName, actualNameW);
+    runPass(actualName, actualNameW);
   return s.code == VIEWER_CODE_DROPPED ? VIEWER_DROPPED : VIEWER_DISMISSED;
 }
 

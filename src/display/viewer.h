@@ -4,8 +4,8 @@
 // Per input file the run sequence calls viewerPrepare (colours, font, cursors), then
 // viewerRun; after the last file viewerShutdown. The window is made at the first report and
 // kept for the later ones. viewerRun repeats passes: fit the window to the report, bring it
-// to the front, pan while the left button drags, draw the report once, then decide what
-// the last input means and wait (polling at most 50 ms apart) for the next one:
+// to the front, pan while the left button drags, draw the report once, then act on the
+// last input and wait (polling at most 50 ms apart) for the next one:
 //
 //   input                                   effect
 //   Escape, Q, q, Ctrl+Q, the close button  the run ends (VIEWER_DISMISSED)
@@ -16,7 +16,9 @@
 //                                           folder takes no file, in the capture folder
 //                                           (viewerSetCaptureFolder); when neither does, the
 //                                           title says so for VIEWER_NOTE_POLLS polls
-//   space, Enter, R, C, arrows, a pan       a new pass (re-fit and re-front, no redraw)
+//   space, Enter, R, r, C, c, Backspace,    a new pass (re-fit and re-front, no redraw)
+//   Tab, Ctrl+J, Ctrl+K, Ctrl+L, the arrows
+//   (alone, with Shift, Ctrl or both), a pan
 //   anything else                           ignored
 //
 // Without a usable font file the window stays black and the run ends at once; the caller

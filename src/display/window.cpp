@@ -11,8 +11,8 @@
 #include "text/trace.h"
 
 // ---- Index ----
-// Platform calls, outer size, scroll bars, snapping, the window procedure, lifecycle,
-// input for the viewer.
+// Platform calls, outer size, scroll bars, snapping, the window procedure (its handlers of
+// window state, keys and the mouse), lifecycle, input for the viewer.
 
 namespace {
 
@@ -22,6 +22,7 @@ constexpr int EDGE_MARGIN = 4;        // a window this close to the work area's 
 constexpr int MAXIMISE_GROWTH = 8;
 constexpr int RESIZE_SETTLE_MS = 50;
 constexpr int RESIZE_SETTLE_TRIES = 20;
+constexpr int SYSTEM_COMMAND_MASK = 0xFFF0; // the low four bits are the system's own
 
 // ---- Platform calls ----
 // Each does nothing (or answers 0) when the platform lacks the operation.
@@ -299,10 +300,9 @@ void snapSize() {
 }
 
 // ---- Window procedure ----
-
-int buttonCode(int base, bool control, bool shift) {
-  return (control ? base + 0x200 : base) + (shift ? 0x100 : 0);
-}
+// windowProcedure hands each message by its id to one of three handlers: the window's own
+// state (creation, painting, size, frame, bars, closing), the keyboard, and the mouse
+// (buttons, moves, the wheel, dropped files).
 
 void enableForEdge(int edge) {
   ViewWindow& v = gViewWindow;
@@ -329,12 +329,12 @@ void enableForEdge(int edge) {
 
 void systemCommand(int command) {
   ViewWindow& v = gViewWindow;
-  switch (command & 0xFFF0) { // the low four bits are the system's own
+  switch (command & SYSTEM_COMMAND_MASK) {
   case SYSTEM_COMMAND_MINIMIZE:
   case SYSTEM_COMMAND_RESTORE:
     v.horizontalEnabled = v.horizontalRange > 0 ? 1 : 0;
     v.verticalEnabled = v.verticalRange > 0 ? 1 : 0;
-    if ((command & 0xFFF0) == SYSTEM_COMMAND_RESTORE)
+    if ((command & SYSTEM_COMMAND_MASK) == SYSTEM_COMMAND_RESTORE)
       v.maximised = 0;
     break;
   case SYSTEM_COMMAND_MAXIMIZE:
@@ -368,13 +368,8 @@ void paint(const WindowMessage& m) {
   v.busy--;
 }
 
-} // namespace
-
-int windowProcedure(WindowMessage* message) {
+int handleWindowStateMessage(WindowMessage& m) {
   ViewWindow& v = gViewWindow;
-  WindowMessage& m = *message;
-  const bool shift = (m.code & KEY_STATE_SHIFT) != 0;
-  const bool control = (m.code & KEY_STATE_CONTROL) != 0;
   switch (m.id) {
   case WINDOW_MSG_CREATE:
     v.horizontalPosition = v.verticalPosition = 0;
@@ -411,27 +406,29 @@ int windowProcedure(WindowMessage* message) {
   case WINDOW_MSG_VSCROLL:
     scrollRequest(SCROLL_BAR_VERTICAL, m.code, m.x);
     return WINDOW_HANDLED;
-  case WINDOW_MSG_MOUSE_WHEEL:
-    v.busy++;
-    surfaceScrollVerticalTo(v.verticalPosition - m.code);
-    v.busy--;
-    return WINDOW_HANDLED;
-  case WINDOW_MSG_NC_HIT_TEST:
-    v.repeatCount = 0;
-    return WINDOW_DEFAULT;
   case WINDOW_MSG_CLOSE:
     v.closed = 1;
     return WINDOW_HANDLED;
+  case WINDOW_MSG_DESTROY_CLIPBOARD: // the clipboard's text was never ours to free
+    return WINDOW_HANDLED;
+  default:
+    return WINDOW_DEFAULT;
+  }
+}
+
+int handleKeyMessage(const WindowMessage& m) {
+  ViewWindow& v = gViewWindow;
+  switch (m.id) {
   case WINDOW_MSG_KEY_DOWN:
     if (m.code == VIRTUAL_KEY_SHIFT)
       v.shiftHeld = 1;
     else if (m.code == VIRTUAL_KEY_CONTROL)
       v.ctrlHeld = 1;
     if (m.code >= VIRTUAL_KEY_PAGE_UP && m.code <= VIRTUAL_KEY_DELETE) {
-      int modifier = v.shiftHeld && v.ctrlHeld ? 0x400
-                     : v.ctrlHeld              ? 0x300
-                     : v.shiftHeld             ? 0x200
-                                               : 0x100;
+      int modifier = v.shiftHeld && v.ctrlHeld ? EVENT_MODIFIER_CTRL_SHIFT
+                     : v.ctrlHeld              ? EVENT_MODIFIER_CTRL
+                     : v.shiftHeld             ? EVENT_MODIFIER_SHIFT
+                                               : EVENT_NAVIGATION;
       v.eventCode = m.code | modifier;
       return WINDOW_HANDLED;
     }
@@ -443,22 +440,36 @@ int windowProcedure(WindowMessage* message) {
       v.ctrlHeld = 0;
     return WINDOW_DEFAULT;
   case WINDOW_MSG_CHAR:
-    if (v.ctrlHeld && (m.code == 0x20 || m.code == 0x0D))
-      v.eventCode = m.code | 0x300;
+    if (v.ctrlHeld && (m.code == EVENT_KEY_SPACE || m.code == EVENT_KEY_ENTER))
+      v.eventCode = m.code | EVENT_MODIFIER_CTRL;
     else
       v.eventCode = m.code;
     return WINDOW_HANDLED;
   case WINDOW_MSG_SYS_CHAR:
-    if (m.code >= 0x41 && m.code <= 0x7A)
-      v.eventCode = m.code | 0x500;
+    if (m.code >= 'A' && m.code <= 'z')
+      v.eventCode = m.code | EVENT_MODIFIER_ALT;
     return WINDOW_DEFAULT;
+  default:
+    return WINDOW_DEFAULT;
+  }
+}
+
+int buttonCode(int base, bool control, bool shift) {
+  return (control ? base + EVENT_BUTTON_CTRL : base) + (shift ? EVENT_BUTTON_SHIFT : 0);
+}
+
+int handleMouseMessage(const WindowMessage& m) {
+  ViewWindow& v = gViewWindow;
+  const bool shift = (m.code & KEY_STATE_SHIFT) != 0;
+  const bool control = (m.code & KEY_STATE_CONTROL) != 0;
+  switch (m.id) {
   case WINDOW_MSG_LBUTTON_DOWN:
     v.leftPressed = v.leftHeld = 1;
     v.pressX = v.dragX = m.x;
     v.pressY = v.dragY = m.y;
     v.pressSurfaceX = v.dragSurfaceX = m.x + v.horizontalPosition;
     v.pressSurfaceY = v.dragSurfaceY = m.y + v.verticalPosition;
-    v.eventCode = buttonCode(0x1000, control, shift);
+    v.eventCode = buttonCode(EVENT_LEFT_DOWN, control, shift);
     v.leftDownEvent = 1;
     cursorApply(v.heldCursor);
     return WINDOW_HANDLED;
@@ -490,29 +501,74 @@ int windowProcedure(WindowMessage* message) {
     v.leftPressed = v.leftHeld = 0;
     cursorApply(v.normalCursor);
     return WINDOW_HANDLED;
+  case WINDOW_MSG_NC_HIT_TEST:
+    v.repeatCount = 0;
+    return WINDOW_DEFAULT;
   case WINDOW_MSG_RBUTTON_DOWN:
     v.rightPressed = 1;
     v.rightX = m.x;
     v.rightY = m.y;
     v.rightSurfaceX = m.x + v.horizontalPosition;
     v.rightSurfaceY = m.y + v.verticalPosition;
-    v.eventCode = buttonCode(0x2000, control, shift);
+    v.eventCode = buttonCode(EVENT_RIGHT_DOWN, control, shift);
     clipboardCopyPosition(v.rightSurfaceX, v.rightSurfaceY, m.code);
     return WINDOW_HANDLED;
   case WINDOW_MSG_RBUTTON_UP:
     v.rightPressed = 0;
     return WINDOW_HANDLED;
   case WINDOW_MSG_MBUTTON_DOWN:
-    v.eventCode = buttonCode(0x5000, v.ctrlHeld != 0, v.shiftHeld != 0);
+    v.eventCode = buttonCode(EVENT_MIDDLE_DOWN, v.ctrlHeld != 0, v.shiftHeld != 0);
     return WINDOW_HANDLED;
   case WINDOW_MSG_MBUTTON_UP:
-    v.eventCode = buttonCode(0x5800, v.ctrlHeld != 0, v.shiftHeld != 0);
+    v.eventCode = buttonCode(EVENT_MIDDLE_UP, v.ctrlHeld != 0, v.shiftHeld != 0);
+    return WINDOW_HANDLED;
+  case WINDOW_MSG_MOUSE_WHEEL:
+    v.busy++;
+    surfaceScrollVerticalTo(v.verticalPosition - m.code);
+    v.busy--;
     return WINDOW_HANDLED;
   case WINDOW_MSG_DROP_FILES:
     dropTakeFiles(m.drop);
     return WINDOW_HANDLED;
-  case WINDOW_MSG_DESTROY_CLIPBOARD: // the clipboard's text was never ours to free
-    return WINDOW_HANDLED;
+  default:
+    return WINDOW_DEFAULT;
+  }
+}
+
+} // namespace
+
+int windowProcedure(WindowMessage* message) {
+  WindowMessage& m = *message;
+  switch (m.id) {
+  case WINDOW_MSG_CREATE:
+  case WINDOW_MSG_PAINT:
+  case WINDOW_MSG_SIZE:
+  case WINDOW_MSG_SIZING:
+  case WINDOW_MSG_EXIT_SIZE_MOVE:
+  case WINDOW_MSG_GET_MIN_MAX_INFO:
+  case WINDOW_MSG_SYS_COMMAND:
+  case WINDOW_MSG_HSCROLL:
+  case WINDOW_MSG_VSCROLL:
+  case WINDOW_MSG_CLOSE:
+  case WINDOW_MSG_DESTROY_CLIPBOARD:
+    return handleWindowStateMessage(m);
+  case WINDOW_MSG_KEY_DOWN:
+  case WINDOW_MSG_KEY_UP:
+  case WINDOW_MSG_CHAR:
+  case WINDOW_MSG_SYS_CHAR:
+    return handleKeyMessage(m);
+  case WINDOW_MSG_LBUTTON_DOWN:
+  case WINDOW_MSG_LBUTTON_UP:
+  case WINDOW_MSG_MOUSE_MOVE:
+  case WINDOW_MSG_NC_MOUSE_MOVE:
+  case WINDOW_MSG_NC_HIT_TEST:
+  case WINDOW_MSG_RBUTTON_DOWN:
+  case WINDOW_MSG_RBUTTON_UP:
+  case WINDOW_MSG_MBUTTON_DOWN:
+  case WINDOW_MSG_MBUTTON_UP:
+  case WINDOW_MSG_MOUSE_WHEEL:
+  case WINDOW_MSG_DROP_FILES:
+    return handleMouseMessage(m);
   default:
     return WINDOW_DEFAULT;
   }
@@ -523,17 +579,17 @@ int windowProcedure(WindowMessage* message) {
 int windowCreate(int width, int height, int pageCount, const char* title) {
   ViewWindow& v = gViewWindow;
   const DisplayPlatform* p = platform();
-  if (v.state != 0 || p == nullptr || p->createWindow == nullptr)
+  if (v.state != WINDOW_NONE || p == nullptr || p->createWindow == nullptr)
     return -1;
   const ViewWindow before = v;
   v.screenWidth = metric(METRIC_SCREEN_WIDTH);
   v.screenHeight = metric(METRIC_SCREEN_HEIGHT);
-  v.state = -1;
+  v.state = WINDOW_LIVE;
   v.closed = v.maximised = v.resized = 0;
   v.drawPage = v.displayPage = 0;
   v.normalCursor = v.heldCursor = CURSOR_ARROW;
   v.lineStep = LINE_STEP;
-  v.eventCode = 0;
+  v.eventCode = EVENT_NONE;
   v.leftPressed = v.leftHeld = v.rightPressed = 0;
   v.leftDownEvent = v.leftUpEvent = v.leftReleasedEvent = v.draggedEvent = 0;
   v.shiftHeld = v.ctrlHeld = 0;
@@ -567,15 +623,15 @@ int windowCreate(int width, int height, int pageCount, const char* title) {
 
 int windowResize(int width, int height, int pageCount, const char* title) {
   ViewWindow& v = gViewWindow;
-  if (v.state == 0)
+  if (v.state == WINDOW_NONE)
     return -1;
-  v.state = 1;
+  v.state = WINDOW_CHANGING_PAGES;
   if (surfaceCreatePages(width, height, pageCount > 1 ? 2 : 1) != 0)
     trace("window: a page could not be made; it stays empty\n");
   const WindowRect before = windowRect();
   const int horizontalRangeBefore = v.horizontalRange;
   const int verticalRangeBefore = v.verticalRange;
-  v.state = -1;
+  v.state = WINDOW_LIVE;
   v.surfaceWidth = width;
   v.surfaceHeight = height;
   const bool clamped = fitOuterSize(true);
@@ -612,19 +668,19 @@ int windowResize(int width, int height, int pageCount, const char* title) {
 
 int windowDestroy() {
   ViewWindow& v = gViewWindow;
-  if (v.state == 0)
+  if (v.state == WINDOW_NONE)
     return 1;
   const DisplayPlatform* p = platform();
   if (p != nullptr && p->dragAcceptFiles != nullptr)
     p->dragAcceptFiles(0);
-  v.state = 1;
+  v.state = WINDOW_CHANGING_PAGES;
   surfaceDestroyPages();
   setDialogOwner(nullptr);
   if (p != nullptr && p->destroyWindow != nullptr)
     p->destroyWindow();
   v.handle = nullptr;
   v.clientWidth = v.clientHeight = 0;
-  v.state = 0;
+  v.state = WINDOW_NONE;
   return 0;
 }
 
@@ -634,13 +690,13 @@ int windowSetTitle(const char* text) {
     return 0;
   copyString(v.title, sizeof v.title, text);
   const DisplayPlatform* p = platform();
-  if (v.state != 0 && p != nullptr && p->setWindowText != nullptr)
+  if (v.state != WINDOW_NONE && p != nullptr && p->setWindowText != nullptr)
     p->setWindowText(v.title);
   return 1;
 }
 
 void windowDropTopmost() {
-  if (gViewWindow.state != 0)
+  if (gViewWindow.state != WINDOW_NONE)
     setWindowPos(WINDOW_Z_NOTOPMOST, 0, 0, 0, 0, WINDOW_POS_NO_MOVE | WINDOW_POS_NO_SIZE);
 }
 
@@ -662,7 +718,7 @@ int windowPeekEvent() {
 
 int windowTakeEvent() {
   int code = gViewWindow.eventCode;
-  gViewWindow.eventCode = 0;
+  gViewWindow.eventCode = EVENT_NONE;
   return code;
 }
 

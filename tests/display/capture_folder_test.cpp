@@ -75,12 +75,13 @@ TEST(CaptureFolder, ThePicturesFolderTakesWhatTheProgramFolderCannot) {
       AsOtherUser user;
       viewerSetCaptureFolder(dir, dirW);
       ASSERT_EQ(0, viewerPrepare(programAnsi.c_str(), programWide.c_str()));
-      gFake.script = {key('S'), [&] { noteShown = std::string(gViewWindow.title) != "Kinetrace "; }};
+      gFake.script = {key('S'),
+                      [&] { noteShown = std::string(gViewWindow.title) != "Kinetrace "; }};
       // The note goes away by itself after its polls.
       for (int i = 0; i < VIEWER_NOTE_POLLS; ++i)
         gFake.script.push_back([] {});
       gFake.script.push_back([&] { titleAfter = gViewWindow.title; });
-      gFake.script.push_back(key(0x1B));
+      gFake.script.push_back(key(EVENT_KEY_ESCAPE));
       EXPECT_EQ(VIEWER_DISMISSED, viewerRun("a.vmd", u"a.vmd"));
     }
     const std::string where = c.captured;
@@ -101,9 +102,9 @@ TEST(CaptureFolder, ThePicturesFolderFollowsXdgUserDirs) {
   home.folder(".config");
   const struct {
     const char* name;
-    std::string variable;  // XDG_PICTURES_DIR, "" unset
-    std::string userDirs;  // the XDG_PICTURES_DIR line of user-dirs.dirs, "" none
-    std::string expected;  // UTF-8, without the trailing Kinetrace/
+    std::string variable; // XDG_PICTURES_DIR, "" unset
+    std::string userDirs; // the XDG_PICTURES_DIR line of user-dirs.dirs, "" none
+    std::string expected; // UTF-8, without the trailing Kinetrace/
   } cases[] = {
       {"the variable", "/srv/pics", "XDG_PICTURES_DIR=\"$HOME/画像\"", "/srv/pics"},
       {"a relative variable is passed over", "pics", "", home.path("Pictures")},

@@ -217,12 +217,12 @@ TEST_F(ReportRender, FailuresHaveTheirOwnCodesAndWriteNothing) {
   struct Case {
     const char* what;
     std::string fontAnsi;
-    int windowState;
+    WindowState windowState;
     int expected;
   } cases[] = {
-      {"no font", folder.path("missing.ttf"), 0, RENDER_FONT_MISSING},
-      {"no usable font", folder.path("text.ttf"), 0, RENDER_FONT_UNUSABLE},
-      {"a window owns the surface", reportFontPath(), -1, RENDER_WINDOW_LIVE},
+      {"no font", folder.path("missing.ttf"), WINDOW_NONE, RENDER_FONT_MISSING},
+      {"no usable font", folder.path("text.ttf"), WINDOW_NONE, RENDER_FONT_UNUSABLE},
+      {"a window owns the surface", reportFontPath(), WINDOW_LIVE, RENDER_WINDOW_LIVE},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -230,7 +230,7 @@ TEST_F(ReportRender, FailuresHaveTheirOwnCodesAndWriteNothing) {
     EXPECT_EQ(c.expected, renderReportToBmp(ansiPath(out).c_str(), ansiPath(c.fontAnsi).c_str(),
                                             nullptr, "dance.vmd", u""));
     EXPECT_FALSE(fileExists(out));
-    gViewWindow.state = 0;
+    gViewWindow.state = WINDOW_NONE;
   }
   EXPECT_EQ(CAPTURE_NOT_BMP,
             renderReportToBmp(ansiPath(folder.path("out.png")).c_str(),

@@ -62,8 +62,10 @@ TEST_F(Viewer, EachKeyEndsTheRunStartsAPassOrIsIgnored) {
     char effect; // 'e' the run ends, 'p' a new pass, '-' ignored
   } cases[] = {
       // clang-format off
-      {C, 0x1B, 'e'}, {C, 'Q', 'e'}, {C, 'q', 'e'}, {C, 0x11, 'e'}, {WINDOW_MSG_CLOSE, 0, 'e'},
-      {C, ' ', 'p'}, {C, 0x0D, 'p'}, {C, 'R', 'p'}, {C, 'c', 'p'}, {K, VIRTUAL_KEY_LEFT, 'p'},
+      {C, EVENT_KEY_ESCAPE, 'e'}, {C, 'Q', 'e'}, {C, 'q', 'e'}, {C, EVENT_KEY_CTRL_Q, 'e'},
+      {WINDOW_MSG_CLOSE, 0, 'e'},
+      {C, ' ', 'p'}, {C, EVENT_KEY_ENTER, 'p'}, {C, 'R', 'p'}, {C, 'c', 'p'},
+      {K, VIRTUAL_KEY_LEFT, 'p'},
       {C, 'x', '-'}, {WINDOW_MSG_SYS_CHAR, 'q', '-'}, {K, VIRTUAL_KEY_PAGE_DOWN, '-'},
       {WINDOW_MSG_MBUTTON_DOWN, 0, '-'},
       // clang-format on
@@ -76,7 +78,7 @@ TEST_F(Viewer, EachKeyEndsTheRunStartsAPassOrIsIgnored) {
                       gFake.topmostDrops = gFake.repaints = 0;
                       fakeSend(c.id, c.code);
                     },
-                    key(0x1B)};
+                    key(EVENT_KEY_ESCAPE)};
     EXPECT_EQ(VIEWER_DISMISSED, run());
     EXPECT_EQ(c.effect == 'e' ? 1u : 0u, gFake.script.size());
     EXPECT_EQ(c.effect == 'p' ? 1 : 0, gFake.topmostDrops); // a pass re-fronts the window
@@ -91,7 +93,7 @@ TEST_F(Viewer, TheCloseButtonEndsOnlyTheCurrentReport) {
   EXPECT_EQ(VIEWER_DISMISSED, run());
   fillReport(30); // the next file's report is taller
   ASSERT_EQ(0, viewerPrepare(dirAnsi.c_str(), dirWide.c_str()));
-  gFake.script = {key('x'), key(0x1B)};
+  gFake.script = {key('x'), key(EVENT_KEY_ESCAPE)};
   EXPECT_EQ(VIEWER_DISMISSED, run());
   EXPECT_TRUE(gFake.script.empty()); // it waited for the Escape
   EXPECT_EQ(1, gFake.creates);
@@ -108,7 +110,7 @@ TEST_F(Viewer, SCapturesToTheFirstFreeNumber) {
     EXPECT_TRUE(fileExists(folder.path("cap(2).bmp")));
     std::remove(folder.path("cap(1).bmp").c_str());
   };
-  gFake.script = {key('S'), key('s'), deleteFirst, key('S'), key(0x1B)};
+  gFake.script = {key('S'), key('s'), deleteFirst, key('S'), key(EVENT_KEY_ESCAPE)};
   EXPECT_EQ(VIEWER_DISMISSED, run());
   EXPECT_TRUE(fileExists(folder.path("cap(1).bmp")));
   EXPECT_FALSE(fileExists(folder.path("cap(3).bmp")));
@@ -123,7 +125,7 @@ TEST_F(Viewer, SPassesANameThatHoldsNoCapture) {
   const std::string elsewhere = folder.path("elsewhere.bmp");
   ASSERT_EQ(0, symlink(elsewhere.c_str(), folder.path("cap(1).bmp").c_str()));
   start(3, folder.path());
-  gFake.script = {key('S'), key(0x1B)};
+  gFake.script = {key('S'), key(EVENT_KEY_ESCAPE)};
   EXPECT_EQ(VIEWER_DISMISSED, run());
   EXPECT_FALSE(fileExists(elsewhere)) << "the link's target stays unwritten";
   EXPECT_TRUE(fileExists(folder.path("cap(2).bmp")));
@@ -138,7 +140,7 @@ TEST_F(Viewer, APanScrollsByTheDragDistanceFromThePress) {
   gFake.script = {[] { fakeUserResize(SIZING_EDGE_BOTTOM, 512, 300); },
       send(DOWN, L, 100, 100), send(MOVE, L, 90, 60), at(40),
       send(MOVE, L, 90, 30), send(WINDOW_MSG_LBUTTON_UP, 0, 90, 30), at(70),
-      send(DOWN, L, 50, 50), send(MOVE, L, 50, 80), at(40), key(0x1B)};
+      send(DOWN, L, 50, 50), send(MOVE, L, 50, 80), at(40), key(EVENT_KEY_ESCAPE)};
   // clang-format on
   EXPECT_EQ(VIEWER_DISMISSED, run());
   EXPECT_EQ(0, gViewWindow.horizontalPosition);
@@ -148,7 +150,7 @@ TEST_F(Viewer, WithoutTheFontTheRunEndsAtOnceOnABlackWindow) {
   TempFolder empty;
   start(3, empty.path());
   EXPECT_EQ(1, viewerFontMissing());
-  gFake.script = {key(0x1B)};
+  gFake.script = {key(EVENT_KEY_ESCAPE)};
   EXPECT_EQ(VIEWER_DISMISSED, run());
   EXPECT_EQ(1u, gFake.script.size());
   ASSERT_TRUE(gFake.live);
@@ -178,7 +180,8 @@ TEST_F(Viewer, DroppedFilesEndTheRunAndJoinBothListsFirstOneLast) {
     SCOPED_TRACE(k.names[0].second.substr(0, 4));
     start(3);
     FakeDrop drop = {k.names, false};
-    gFake.script = {[&] { fakeSend(WINDOW_MSG_DROP_FILES, 0, 0, 0, &drop); }, key(0x1B)};
+    gFake.script = {[&] { fakeSend(WINDOW_MSG_DROP_FILES, 0, 0, 0, &drop); },
+                    key(EVENT_KEY_ESCAPE)};
     EXPECT_EQ(k.result, run());
     EXPECT_TRUE(drop.finished);
     ASSERT_EQ(static_cast<int>(k.args.size()) + 1, gArgTable.count);
@@ -195,7 +198,7 @@ TEST_F(Viewer, ADroppedNameOneListCannotHoldGoesIntoNeither) {
   gArgTable.used = 65530; // room for "A" but not for "BBBBBBBB" in the ANSI list
   gArgTable.arg[gArgTable.count] = gArgTable.pool + gArgTable.used;
   FakeDrop drop = {{a, b}, false};
-  gFake.script = {[&] { fakeSend(WINDOW_MSG_DROP_FILES, 0, 0, 0, &drop); }, key(0x1B)};
+  gFake.script = {[&] { fakeSend(WINDOW_MSG_DROP_FILES, 0, 0, 0, &drop); }, key(EVENT_KEY_ESCAPE)};
   EXPECT_EQ(VIEWER_DROPPED, run());
   ASSERT_EQ(gArgTable.count, 2);
   ASSERT_EQ(gArgTableW.count, 2);

@@ -107,22 +107,23 @@ TEST_F(ReportWindow, ArrowRepeatsAccelerateAndAWheelNotchMoves120) {
 
 TEST_F(ReportWindow, InputBecomesOneEventCode) {
   constexpr int K = WINDOW_MSG_KEY_DOWN, SHIFT = VIRTUAL_KEY_SHIFT, CTRL = VIRTUAL_KEY_CONTROL;
+  constexpr int LEFT = VIRTUAL_KEY_LEFT;
   const struct {
     int messages[3][2]; // id and code; unused entries are id 0 (create)
     int code;
   } cases[] = {
       {{{WINDOW_MSG_CHAR, 'a'}, {WINDOW_MSG_CHAR, 'b'}}, 'b'}, // the second key wins
-      {{{K, VIRTUAL_KEY_LEFT}}, 0x125},
-      {{{K, SHIFT}, {K, VIRTUAL_KEY_LEFT}}, 0x225},
-      {{{K, CTRL}, {K, VIRTUAL_KEY_LEFT}}, 0x325},
-      {{{K, CTRL}, {K, SHIFT}, {K, VIRTUAL_KEY_LEFT}}, 0x425},
-      {{{K, CTRL}, {WINDOW_MSG_CHAR, ' '}}, 0x320},
-      {{{WINDOW_MSG_SYS_CHAR, 'x'}}, 0x578},
-      {{{WINDOW_MSG_LBUTTON_DOWN, KEY_STATE_SHIFT}}, 0x1100},
-      {{{WINDOW_MSG_RBUTTON_DOWN, KEY_STATE_CONTROL}}, 0x2200},
+      {{{K, LEFT}}, LEFT | EVENT_NAVIGATION},
+      {{{K, SHIFT}, {K, LEFT}}, LEFT | EVENT_MODIFIER_SHIFT},
+      {{{K, CTRL}, {K, LEFT}}, LEFT | EVENT_MODIFIER_CTRL},
+      {{{K, CTRL}, {K, SHIFT}, {K, LEFT}}, LEFT | EVENT_MODIFIER_CTRL_SHIFT},
+      {{{K, CTRL}, {WINDOW_MSG_CHAR, ' '}}, ' ' | EVENT_MODIFIER_CTRL},
+      {{{WINDOW_MSG_SYS_CHAR, 'x'}}, 'x' | EVENT_MODIFIER_ALT},
+      {{{WINDOW_MSG_LBUTTON_DOWN, KEY_STATE_SHIFT}}, EVENT_LEFT_DOWN + EVENT_BUTTON_SHIFT},
+      {{{WINDOW_MSG_RBUTTON_DOWN, KEY_STATE_CONTROL}}, EVENT_RIGHT_DOWN + EVENT_BUTTON_CTRL},
       // The middle button reads the tracked modifiers, not the message's key state.
-      {{{K, SHIFT}, {WINDOW_MSG_MBUTTON_DOWN, 0}}, 0x5100},
-      {{{K, CTRL}, {WINDOW_MSG_MBUTTON_UP, KEY_STATE_SHIFT}}, 0x5A00},
+      {{{K, SHIFT}, {WINDOW_MSG_MBUTTON_DOWN, 0}}, EVENT_MIDDLE_DOWN + EVENT_BUTTON_SHIFT},
+      {{{K, CTRL}, {WINDOW_MSG_MBUTTON_UP, KEY_STATE_SHIFT}}, EVENT_MIDDLE_UP + EVENT_BUTTON_CTRL},
   };
   open(kShort, 512, 96);
   for (const auto& c : cases) {

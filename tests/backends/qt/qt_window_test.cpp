@@ -23,10 +23,10 @@
 #include <utility>
 #include <vector>
 
+#include "backends/qt/qt_dialogs.h"
 #include "display/clipboard.h"
 #include "display/cursors.h"
 #include "display/window.h"
-#include "backends/qt/qt_dialogs.h"
 #include "text/pathconv.h"
 #include "text/paths.h"
 
@@ -105,7 +105,7 @@ protected:
     gDropNames.clear();
   }
   void TearDown() override {
-    if (gViewWindow.state != 0)
+    if (gViewWindow.state != WINDOW_NONE)
       windowDestroy();
     else
       qtWindowPlatform()->destroyWindow();
@@ -135,20 +135,21 @@ TEST_F(QtWindow, InputBecomesWindowMessages) {
     std::unique_ptr<QEvent> event;
     std::vector<Seen> expected;
   } cases[] = {
-      {press(Qt::Key_Escape, "\x1b"), {{WINDOW_MSG_CHAR, 0x1B}}},
-      {press(Qt::Key_Return, "\r"), {{WINDOW_MSG_CHAR, 0x0D}}},
-      {press(Qt::Key_Tab, "\t"), {{WINDOW_MSG_CHAR, 0x09}}},
-      {press(Qt::Key_S, "s"), {{WINDOW_MSG_CHAR, 0x73}}},
-      {press(Qt::Key_Shift, "", Qt::ShiftModifier), {{WINDOW_MSG_KEY_DOWN, 0x10}}},
-      {press(Qt::Key_Control, "", Qt::ControlModifier), {{WINDOW_MSG_KEY_DOWN, 0x11}}},
-      {press(Qt::Key_Q, "\x11", Qt::ControlModifier), {{WINDOW_MSG_CHAR, 0x11}}},
-      {press(Qt::Key_PageDown, ""), {{WINDOW_MSG_KEY_DOWN, 0x22}}},
-      {press(Qt::Key_Left, "", Qt::KeypadModifier), {{WINDOW_MSG_KEY_DOWN, 0x25}}},
+      {press(Qt::Key_Escape, "\x1b"), {{WINDOW_MSG_CHAR, EVENT_KEY_ESCAPE}}},
+      {press(Qt::Key_Return, "\r"), {{WINDOW_MSG_CHAR, EVENT_KEY_ENTER}}},
+      {press(Qt::Key_Tab, "\t"), {{WINDOW_MSG_CHAR, EVENT_KEY_TAB}}},
+      {press(Qt::Key_S, "s"), {{WINDOW_MSG_CHAR, 's'}}},
+      {press(Qt::Key_Shift, "", Qt::ShiftModifier), {{WINDOW_MSG_KEY_DOWN, VIRTUAL_KEY_SHIFT}}},
+      {press(Qt::Key_Control, "", Qt::ControlModifier),
+       {{WINDOW_MSG_KEY_DOWN, VIRTUAL_KEY_CONTROL}}},
+      {press(Qt::Key_Q, "\x11", Qt::ControlModifier), {{WINDOW_MSG_CHAR, EVENT_KEY_CTRL_Q}}},
+      {press(Qt::Key_PageDown, ""), {{WINDOW_MSG_KEY_DOWN, VIRTUAL_KEY_PAGE_DOWN}}},
+      {press(Qt::Key_Left, "", Qt::KeypadModifier), {{WINDOW_MSG_KEY_DOWN, VIRTUAL_KEY_LEFT}}},
       {press(Qt::Key_X, "x", Qt::AltModifier), {{WINDOW_MSG_SYS_CHAR, 'x'}}},
       {press(Qt::Key_F4, "", Qt::AltModifier), {{WINDOW_MSG_CLOSE, 0}}},
       {press(Qt::Key_F1, ""), {}},
       {std::make_unique<QKeyEvent>(QEvent::KeyRelease, Qt::Key_Shift, Qt::NoModifier),
-       {{WINDOW_MSG_KEY_UP, 0x10}}},
+       {{WINDOW_MSG_KEY_UP, VIRTUAL_KEY_SHIFT}}},
       {mouse(down, 30, 40, left, left, Qt::ShiftModifier),
        {{WINDOW_MSG_LBUTTON_DOWN, KEY_STATE_LEFT | KEY_STATE_SHIFT, 30, 40}}},
       {mouse(move, 50, 60, Qt::NoButton, left),

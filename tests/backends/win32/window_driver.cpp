@@ -31,10 +31,10 @@
 #include "app/run.h"
 #include "app/startup.h"
 #include "app/state.h"
+#include "backends/win32/win32_window.h"
 #include "display/cursors.h"
 #include "display/surface.h"
 #include "display/viewer.h"
-#include "backends/win32/win32_window.h"
 
 namespace {
 
@@ -114,7 +114,7 @@ std::vector<uint8_t> render(const std::wstring& motion, const std::wstring& out)
 // ---- What the window shows ----
 
 bool viewerWaiting() {
-  return gViewer.running != 0 && gViewer.drawn != 0 && gViewWindow.state == -1 &&
+  return gViewer.running != 0 && gViewer.drawn != 0 && gViewWindow.state == WINDOW_LIVE &&
          win32WindowHandle() != nullptr;
 }
 
