@@ -33,7 +33,21 @@ enum InputEffect {
   INPUT_NEW_PASS,    // the window is fitted and brought to the front again
   INPUT_DISMISS,     // the run ends: VIEWER_DISMISSED
   INPUT_NEXT_REPORT, // the run ends and the dropped files' reports follow: VIEWER_DROPPED
+  INPUT_FOLLOW,      // the run ends at once: the file just put in the lists follows
 };
+
+// Runs the fix handler: the copy's report follows when it wrote one; the note shows either way.
+int runFix() {
+  ViewerState& s = gViewer;
+  if (s.fix == nullptr)
+    return EVENT_NONE;
+  s.fixNote[0] = '\0';
+  const int written = s.fix(s.fixNote, sizeof s.fixNote);
+  s.note = s.fixNote;
+  s.noteTicks = VIEWER_NOTE_POLLS;
+  windowSetTitle(s.note);
+  return written == VIEWER_FIX_WRITTEN ? VIEWER_CODE_FIXED : EVENT_NONE;
+}
 
 int runKeyAction(int code) {
   switch (code) {
@@ -42,6 +56,9 @@ int runKeyAction(int code) {
     // The result takes the key's place; CAPTURE_HEADER_FAILED shares Ctrl+K's code and so
     // starts a pass.
     return viewerCapture();
+  case 'F':
+  case 'f':
+    return runFix();
   default:
     return code;
   }
@@ -57,6 +74,8 @@ int inputEffect(int code) {
     return INPUT_DISMISS;
   case VIEWER_CODE_DROPPED:
     return INPUT_NEXT_REPORT;
+  case VIEWER_CODE_FIXED:
+    return INPUT_FOLLOW;
   case EVENT_KEY_SPACE:
   case EVENT_KEY_ENTER:
   case 'R':
@@ -133,7 +152,7 @@ void handleInput(int code) {
     if (gViewer.fontMissing != 0)
       code = 'Q';
     const int effect = inputEffect(code);
-    if (effect == INPUT_DISMISS) {
+    if (effect == INPUT_DISMISS || effect == INPUT_FOLLOW) {
       endRun(code);
       return;
     }
@@ -228,7 +247,8 @@ int viewerRun(const char* actualName, const char16_t* actualNameW) {
   gViewWindow.closed = 0;
   while (s.running != 0)
     runPass(actualName, actualNameW);
-  return s.code == VIEWER_CODE_DROPPED ? VIEWER_DROPPED : VIEWER_DISMISSED;
+  return s.code == VIEWER_CODE_DROPPED || s.code == VIEWER_CODE_FIXED ? VIEWER_DROPPED
+                                                                      : VIEWER_DISMISSED;
 }
 
 int viewerFontMissing() {
@@ -243,6 +263,10 @@ void viewerShutdown() {
   displayDispatchMessages();
   displayPause(SHUTDOWN_SETTLE_MS);
   displayDispatchMessages();
+}
+
+void viewerSetFixHandler(ViewerFixHandler fix) {
+  gViewer.fix = fix;
 }
 
 void viewerSetCaptureFolder(const char* dir, const char16_t* dirW) {

@@ -16,6 +16,11 @@
 //                                           folder takes no file, in the capture folder
 //                                           (viewerSetCaptureFolder); when neither does, the
 //                                           title says so for VIEWER_NOTE_POLLS polls
+//   F, f                                    the fix handler (viewerSetFixHandler) writes a
+//                                           corrected copy of the motion; when it did, the
+//                                           run ends (VIEWER_DROPPED) and the copy, already
+//                                           in the argument lists, follows; its note stays in
+//                                           the title for VIEWER_NOTE_POLLS polls either way
 //   space, Enter, R, r, C, c, Backspace,    a new pass (re-fit and re-front, no redraw)
 //   Tab, Ctrl+J, Ctrl+K, Ctrl+L, the arrows
 //   (alone, with Shift, Ctrl or both), a pan
@@ -35,6 +40,15 @@ constexpr int VIEWER_DROPPED = 1;   // files were dropped; they are already in t
 constexpr int VIEWER_CODE_PAN = 0x4020; // a left-button release or drag is pending
 constexpr int VIEWER_CODE_QUIT = 0x4051;
 constexpr int VIEWER_CODE_DROPPED = 0x0999; // a file was dropped
+constexpr int VIEWER_CODE_FIXED = 0x4046;   // a corrected copy was written and follows
+
+// Results of a fix handler.
+constexpr int VIEWER_FIX_WRITTEN = 1; // the copy is in the argument lists: its report follows
+constexpr int VIEWER_FIX_NOT_WRITTEN = 0;
+// Writes a corrected copy of the motion shown and puts it at the end of the argument lists.
+// Leaves the title's note (Shift-JIS, noteSize bytes with the terminator) in note: what
+// was written, or why nothing was. Returns VIEWER_FIX_*.
+typedef int (*ViewerFixHandler)(char* note, int noteSize);
 
 constexpr int VIEWER_POLL_MS = 50;
 constexpr int VIEWER_CAPTURE_LIMIT = 99;
@@ -51,6 +65,9 @@ struct ViewerState {
   const char16_t* captureDirW; // the same in UTF-16
   // Set by viewerCapture, counted down by the waits.
   const char* note;  // the title while noteTicks > 0
+  char fixNote[128]; // the fix handler's note, which note then points at
+  // Set by viewerSetFixHandler; null when F does nothing.
+  ViewerFixHandler fix;
   int32_t noteTicks; // polls left before the title is the program's name again
   // Set by viewerRun for its run.
   uint8_t running;
@@ -81,3 +98,5 @@ void viewerSetCaptureFolder(const char* dir, const char16_t* dirW);
 // be created there) in the capture folder. Returns the capture's result (CAPTURE_* of
 // display/capture.h), or VIEWER_CAPTURES_TAKEN; on a failure the title shows a note.
 int viewerCapture();
+// Installs the handler of F (null: F does nothing).
+void viewerSetFixHandler(ViewerFixHandler fix);

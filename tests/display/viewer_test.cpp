@@ -5,6 +5,8 @@
 #include "text/paths.h"
 
 #include <gtest/gtest.h>
+
+#include <cstdio>
 #ifndef _WIN32
 #include <unistd.h>
 #endif
@@ -85,6 +87,41 @@ TEST_F(Viewer, EachKeyEndsTheRunStartsAPassOrIsIgnored) {
     EXPECT_EQ(0, gFake.repaints);                           // but neither redraws nor scrolls
     EXPECT_TRUE(gFake.live);
   }
+}
+
+// F hands over to the fix handler: a written copy ends the run as a drop does (its report
+// follows), a refusal only shows the handler's note; without a handler F is ignored.
+TEST_F(Viewer, FWritesACopyWhoseReportFollows) {
+  static int calls;
+  static int answer;
+  auto handler = [](char* note, int size) {
+    ++calls;
+    std::snprintf(note, static_cast<size_t>(size), "note %d", calls);
+    return answer;
+  };
+  const struct {
+    ViewerFixHandler fix;
+    int answer;
+    int result;
+    const char* title; // after the run
+  } cases[] = {
+      {handler, VIEWER_FIX_WRITTEN, VIEWER_DROPPED, "note 1"},
+      {handler, VIEWER_FIX_NOT_WRITTEN, VIEWER_DISMISSED, "note 1"},
+      {nullptr, VIEWER_FIX_WRITTEN, VIEWER_DISMISSED, "Kinetrace "},
+  };
+  for (const auto& c : cases) {
+    start(3);
+    calls = 0;
+    answer = c.answer;
+    viewerSetFixHandler(c.fix);
+    gFake.script = {key('f'), key(EVENT_KEY_ESCAPE)};
+    EXPECT_EQ(c.result, run());
+    EXPECT_EQ(c.fix != nullptr ? 1 : 0, calls);
+    // The Escape is still waiting when the copy follows.
+    EXPECT_EQ(c.result == VIEWER_DROPPED ? 1u : 0u, gFake.script.size());
+    EXPECT_STREQ(c.title, gViewWindow.title);
+  }
+  viewerSetFixHandler(nullptr);
 }
 
 TEST_F(Viewer, TheCloseButtonEndsOnlyTheCurrentReport) {
