@@ -4,6 +4,7 @@
 #include <cmath>
 #include <initializer_list>
 
+#include "fix/compose.h"
 #include "fix/curve.h"
 #include "fix/track.h"
 
@@ -35,4 +36,30 @@ inline FixTrack finished(std::initializer_list<FixKey> keys) {
   t.keys = keys;
   fixTrackFinish(&t, nullptr);
   return t;
+}
+
+// The product of the sources at a frame, from the track evaluation and the Hamilton product.
+inline FixQuat productAt(const FixSource* s, int count, double frame) {
+  FixQuat r = {0.0, 0.0, 0.0, 1.0};
+  for (int j = 0; j < count; ++j) {
+    FixQuat q;
+    fixTrackRotation(s[j].track, frame, nullptr, &q);
+    if (s[j].inverted)
+      q = fixQuatInverse(&q);
+    fixQuatMultiply(&r, &r, &q);
+  }
+  return r;
+}
+
+// The largest difference from the product over frames from..to, recomputed here.
+inline double worstDifference(const FixTrack& written, const FixSource* s, int count, int from,
+                              int to) {
+  double worst = 0.0;
+  for (int f = from; f <= to; ++f) {
+    FixQuat played;
+    fixTrackRotation(&written, f, nullptr, &played);
+    const FixQuat exact = productAt(s, count, f);
+    worst = std::fmax(worst, fixRotationAngle(&played, &exact));
+  }
+  return worst;
 }
