@@ -708,40 +708,6 @@ int compose(Writer& w, Work& work, const FixSource* sources, int32_t count, int3
   return FIX_OK;
 }
 
-// A track played frame after frame: each key segment prepared once, its curve solved from
-// the previous frame's parameter.
-struct Sweep {
-  const FixTrack* track;
-  int32_t next; // the key ending the current segment; 0 before the first, n after the last
-  fixq::Arc arc;
-  FixBezier bezier;
-  double s;
-};
-
-FixQuat sweepTo(Sweep& sweep, int64_t frame) {
-  const std::vector<FixKey>& keys = sweep.track->keys;
-  const int32_t n = static_cast<int32_t>(keys.size());
-  if (n == 0)
-    return kIdentity;
-  bool moved = false;
-  while (sweep.next < n && keys[sweep.next].frame <= frame) {
-    ++sweep.next;
-    moved = true;
-  }
-  if (sweep.next == 0 || sweep.next == n)
-    return fixq::fromFloats(keys[sweep.next == 0 ? 0 : n - 1].rotation);
-  const FixKey& k0 = keys[sweep.next - 1];
-  const FixKey& k1 = keys[sweep.next];
-  if (moved || sweep.s < 0.0) {
-    sweep.arc = fixq::arc(fixq::fromFloats(k0.rotation), fixq::fromFloats(k1.rotation));
-    const FixCurve curve = fixBlockCurve(k1.interpolation, FIX_AXIS_ROTATION);
-    fixBezierPrepare(&sweep.bezier, &curve);
-    sweep.s = 0.0;
-  }
-  const double t = (frame - k0.frame) / (static_cast<double>(k1.frame) - k0.frame);
-  return fixq::along(sweep.arc, fixBezierWeight(&sweep.bezier, t, &sweep.s));
-}
-
 int checkSources(const FixSource* sources, int32_t count) {
   if (!sources || count < 1 || count > FIX_SOURCE_CAPACITY)
     return FIX_ERROR_ARGUMENT;
@@ -805,17 +771,18 @@ int fixCheck(const FixTrack* written, const FixSource* sources, int32_t sourceCo
   }
   *maxErrorDegrees = 0.0;
   *frame = -1;
-  Sweep played = {written, 0, {}, {}, -1.0};
-  Sweep sweeps[FIX_SOURCE_CAPACITY];
+  FixSweep played;
+  fixSweepStart(&played, written);
+  FixSweep sweeps[FIX_SOURCE_CAPACITY];
   for (int32_t j = 0; j < sourceCount; ++j)
-    sweeps[j] = {sources[j].track, 0, {}, {}, -1.0};
+    fixSweepStart(&sweeps[j], sources[j].track);
   for (int64_t f = first; f <= last; ++f) {
     FixQuat exact = kIdentity;
     for (int32_t j = 0; j < sourceCount; ++j) {
-      const FixQuat q = sweepTo(sweeps[j], f);
+      const FixQuat q = fixSweepRotation(&sweeps[j], static_cast<double>(f));
       exact = fixq::mul(exact, sources[j].inverted ? fixq::conj(q) : q);
     }
-    const double error = fixq::angle(sweepTo(played, f), exact);
+    const double error = fixq::angle(fixSweepRotation(&played, static_cast<double>(f)), exact);
     if (error > *maxErrorDegrees || *frame < 0) {
       *maxErrorDegrees = error;
       *frame = static_cast<int32_t>(f);

@@ -130,13 +130,15 @@ bool active(SpecialBone bone) {
 void noteLeftBones(const FixScan& scan, FixReport& r) {
   const Evaluation& e = gEval;
   addLeftBits(r, e.plusBoneFlags, PLUS_BONES, LEFT_NEEDS_SKELETON);
-  if (scan.renameKeys[RENAME_UPPER_BODY_2_FULL_WIDTH] > 0 && !gFix.rename[RENAME_UPPER_BODY_2_FULL_WIDTH])
+  if (scan.renameKeys[RENAME_UPPER_BODY_2_FULL_WIDTH] > 0 &&
+      !gFix.rename[RENAME_UPPER_BODY_2_FULL_WIDTH])
     addLeft(r, BONE_UPPER_BODY_2_FULL_WIDTH, LEFT_BOTH_FORMS);
   addLeftBits(r, e.legDFlags, LEG_D_BONES, LEFT_NEEDS_SKELETON);
   addLeftBits(r, e.armDFlags, ARM_D_BONES, LEFT_NEEDS_SKELETON);
   if (e.extraParentFlags & 0x01)
     addLeft(r, BONE_UPPER_BODY_3, LEFT_NEEDS_SKELETON);
-  const int fullWidth[2] = {RENAME_LEFT_LEG_IK_PARENT_FULL_WIDTH, RENAME_RIGHT_LEG_IK_PARENT_FULL_WIDTH};
+  const int fullWidth[2] = {RENAME_LEFT_LEG_IK_PARENT_FULL_WIDTH,
+                            RENAME_RIGHT_LEG_IK_PARENT_FULL_WIDTH};
   for (int i = 0; i < 2; ++i) {
     if (scan.renameKeys[fullWidth[i]] > 0 && !gFix.rename[fullWidth[i]])
       addLeft(r, specialBoneAt(FULL_WIDTH_IK_PARENTS, i), LEFT_BOTH_FORMS);
@@ -222,9 +224,8 @@ void noteCorrections(const FixScan& scan, FixReport& r) {
       c.bone = fixChainSpecialBone(side, bone);
       c.keysBefore = scan.records[side][bone];
       c.keysAfter = static_cast<int32_t>(gFix.composed[side][bone].keys.size());
-      const int folds[3][2] = {{CHAIN_SHOULDER_P, -1},
-                               {CHAIN_SHOULDER_P, CHAIN_ARM_TWIST},
-                               {CHAIN_HAND_TWIST, -1}};
+      const int folds[3][2] = {
+          {CHAIN_SHOULDER_P, -1}, {CHAIN_SHOULDER_P, CHAIN_ARM_TWIST}, {CHAIN_HAND_TWIST, -1}};
       const int* fold = folds[bone == CHAIN_SHOULDER ? 0 : bone == CHAIN_ARM ? 1 : 2];
       for (int k = 0; k < 2; ++k) {
         if (fold[k] >= 0 && gFix.removed[side][fold[k]]) {
@@ -355,16 +356,18 @@ int scanResultToCopy(int scan) {
 
 // ---- Checking ----
 
-// The rotations of one side's chain at a frame, each track with its own hint.
+// One side's chain played frame after frame.
 struct ChainSample {
-  const FixTrack* tracks;
-  int32_t hints[CHAIN_BONE_COUNT];
+  FixSweep sweeps[CHAIN_BONE_COUNT];
 };
 
+void startChain(ChainSample& c, const FixTrack* tracks) {
+  for (int bone = 0; bone < CHAIN_BONE_COUNT; ++bone)
+    fixSweepStart(&c.sweeps[bone], &tracks[bone]);
+}
+
 FixQuat rotationOf(ChainSample& c, int bone, double frame) {
-  FixQuat q;
-  fixTrackRotation(&c.tracks[bone], frame, &c.hints[bone], &q);
-  return q;
+  return fixSweepRotation(&c.sweeps[bone], frame);
 }
 
 // The chain's orientation as MMD plays the source, after the shoulder, the arm and the
@@ -408,13 +411,20 @@ void checkSide(int side, FixReport& r) {
   } else if (!any) {
     return;
   }
-  ChainSample s = {source.tracks[side], {}};
-  ChainSample c = {copy.tracks[side], {}};
+  ChainSample s, c;
+  startChain(s, source.tracks[side]);
+  startChain(c, copy.tracks[side]);
   const SpecialBone levels[3] = {fixChainSpecialBone(side, CHAIN_SHOULDER),
                                  fixChainSpecialBone(side, CHAIN_ARM),
                                  fixChainSpecialBone(side, CHAIN_WRIST)};
   const int rewritten[3] = {CHAIN_SHOULDER, CHAIN_ARM, CHAIN_WRIST};
   int32_t positionHints[2][3] = {};
+  // Positions are compared for the rewritten bones that move in either file.
+  bool comparePosition[3];
+  for (int k = 0; k < 3; ++k)
+    comparePosition[k] = gFix.rewritten[side][rewritten[k]] &&
+                         (source.movedKeys[side][rewritten[k]] > 0 ||
+                          copy.movedKeys[side][rewritten[k]] > 0);
   for (int64_t frame = first; frame <= last; ++frame) {
     const double f = static_cast<double>(frame);
     FixQuat want[3], got[3];
@@ -429,6 +439,8 @@ void checkSide(int side, FixReport& r) {
         r.maxDifferenceFrame = static_cast<int32_t>(frame);
         r.maxDifferenceBone = levels[k];
       }
+      if (!comparePosition[k])
+        continue;
       double a[3], b[3];
       fixTrackPosition(&source.tracks[side][rewritten[k]], f, &positionHints[0][k], a);
       fixTrackPosition(&copy.tracks[side][rewritten[k]], f, &positionHints[1][k], b);
@@ -447,8 +459,8 @@ const char* fixLeftReasonText(int reason) {
   return reason >= 0 && reason <= LEFT_MOVEMENT_DROPPED ? kLeftReasons[reason] : "";
 }
 
-int fixWriteCopy(const char* ansiPath, const char16_t* widePath, int useWide,
-                 const FixSink* sink, FixReport* report) {
+int fixWriteCopy(const char* ansiPath, const char16_t* widePath, int useWide, const FixSink* sink,
+                 FixReport* report) {
   FixReport& r = *report;
   r = {};
   r.badBone = SPECIAL_BONE_NONE;

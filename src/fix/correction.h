@@ -64,12 +64,12 @@ enum FixLeftReason : int32_t {
 const char* fixLeftReasonText(int reason);
 
 struct FixCorrectedBone {
-  SpecialBone bone;       // the bone rewritten (肩, 腕 or 手首 of a side)
-  int32_t keysBefore;     // its records in the source
-  int32_t keysAfter;      // its keys in the copy
-  int32_t foldedCount;    // bones folded into it (1 or 2)
-  SpecialBone folded[2];  // 肩P, 腕捩, 手捩
-  int32_t foldedKeys[2];  // their records
+  SpecialBone bone;      // the bone rewritten (肩, 腕 or 手首 of a side)
+  int32_t keysBefore;    // its records in the source
+  int32_t keysAfter;     // its keys in the copy
+  int32_t foldedCount;   // bones folded into it (1 or 2)
+  SpecialBone folded[2]; // 肩P, 腕捩, 手捩
+  int32_t foldedKeys[2]; // their records
 };
 
 struct FixRenamedBone {
@@ -110,13 +110,13 @@ struct FixReport {
 };
 
 struct FixState {
-  FixScan source;     // the motion corrected, as fixWriteCopy read it
-  FixScan copy;       // the copy, as fixCheckCopy read it
+  FixScan source; // the motion corrected, as fixWriteCopy read it
+  FixScan copy;   // the copy, as fixCheckCopy read it
   FixTrack composed[FIX_SIDE_COUNT][CHAIN_BONE_COUNT]; // the rewritten bones' new keys
   uint8_t rewritten[FIX_SIDE_COUNT][CHAIN_BONE_COUNT]; // 1: the bone's records are replaced
   uint8_t removed[FIX_SIDE_COUNT][CHAIN_BONE_COUNT];   // 1: the bone's records are dropped
   uint8_t rename[RENAME_NAME_COUNT];                   // 1: the full-width name is renamed
-  uint8_t buffer[65536]; // the copy's bytes on their way to the sink
+  uint8_t buffer[65536];                               // the copy's bytes on their way to the sink
   size_t buffered;
 };
 extern FixState gFix;
@@ -124,8 +124,8 @@ extern FixState gFix;
 // Reads the source (by widePath when useWide is nonzero, else ansiPath), decides what to
 // correct, composes and writes the copy into sink, and fills report. gMotion and gEval must
 // describe the same motion (they give the bones left). Returns FixCopyResult.
-int fixWriteCopy(const char* ansiPath, const char16_t* widePath, int useWide,
-                 const FixSink* sink, FixReport* report);
+int fixWriteCopy(const char* ansiPath, const char16_t* widePath, int useWide, const FixSink* sink,
+                 FixReport* report);
 
 // Reads the written copy and measures its arm chains against the source's of the last
 // fixWriteCopy at every integer frame, into report. Returns FIX_COPY_CORRECTED (or

@@ -59,10 +59,10 @@ FixRecordRole fixRecordRole(const uint8_t* record);
 // Results of fixScanMotion.
 enum FixScanResult : int32_t {
   SCAN_OK = 0,
-  SCAN_CANNOT_OPEN = -1,  // errno says why
-  SCAN_NOT_VMD = -2,      // not a VMD 0002 motion
-  SCAN_CUT = -3,          // the file ends inside its bone block
-  SCAN_NO_MEMORY = -4,    // the keys did not fit in memory
+  SCAN_CANNOT_OPEN = -1, // errno says why
+  SCAN_NOT_VMD = -2,     // not a VMD 0002 motion
+  SCAN_CUT = -3,         // the file ends inside its bone block
+  SCAN_NO_MEMORY = -4,   // the keys did not fit in memory
 };
 
 struct FixScan {
@@ -70,8 +70,8 @@ struct FixScan {
   uint8_t header[VMD_HEADER_BYTES]; // signature and model name, as they are
   int32_t boneCount;                // the bone block's count as stored (records read)
   int64_t tailOffset;               // where the bone block ends: the rest is copied as it is
-  FixTrack tracks[FIX_SIDE_COUNT][CHAIN_BONE_COUNT]; // finished (fix/track.h)
-  int32_t records[FIX_SIDE_COUNT][CHAIN_BONE_COUNT]; // records of each, duplicates included
+  FixTrack tracks[FIX_SIDE_COUNT][CHAIN_BONE_COUNT];   // finished (fix/track.h)
+  int32_t records[FIX_SIDE_COUNT][CHAIN_BONE_COUNT];   // records of each, duplicates included
   int32_t movedKeys[FIX_SIDE_COUNT][CHAIN_BONE_COUNT]; // kept keys with a position not 0
   int32_t renameKeys[RENAME_NAME_COUNT];               // records of each name
   // A track whose kept key has a rotation of zero length or not a number cannot be

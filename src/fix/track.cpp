@@ -116,6 +116,43 @@ int fixTrackPosition(const FixTrack* track, double frame, int32_t* hint, double 
   return 0;
 }
 
+void fixSweepStart(FixSweep* sweep, const FixTrack* track) {
+  *sweep = {};
+  sweep->track = track;
+  sweep->s = -1.0;
+}
+
+FixQuat fixSweepRotation(FixSweep* sweep, double frame) {
+  const std::vector<FixKey>& keys = sweep->track->keys;
+  const int32_t n = static_cast<int32_t>(keys.size());
+  if (n == 0)
+    return {0.0, 0.0, 0.0, 1.0};
+  bool moved = false;
+  while (sweep->next < n && keys[sweep->next].frame <= frame) {
+    ++sweep->next;
+    moved = true;
+  }
+  if (sweep->next == 0 || sweep->next == n)
+    return fixq::fromFloats(keys[sweep->next == 0 ? 0 : n - 1].rotation);
+  const FixKey& k0 = keys[sweep->next - 1];
+  const FixKey& k1 = keys[sweep->next];
+  fixq::Arc arc;
+  if (moved || sweep->s < 0.0) {
+    arc = fixq::arc(fixq::fromFloats(k0.rotation), fixq::fromFloats(k1.rotation));
+    sweep->q0 = arc.q0;
+    sweep->q1 = arc.q1;
+    sweep->omega = arc.omega;
+    sweep->sinOmega = arc.sinOmega;
+    const FixCurve curve = fixBlockCurve(k1.interpolation, FIX_AXIS_ROTATION);
+    fixBezierPrepare(&sweep->bezier, &curve);
+    sweep->s = 0.0;
+  } else {
+    arc = {sweep->q0, sweep->q1, sweep->omega, sweep->sinOmega};
+  }
+  const double t = (frame - k0.frame) / (static_cast<double>(k1.frame) - k0.frame);
+  return fixq::along(arc, fixBezierWeight(&sweep->bezier, t, &sweep->s));
+}
+
 int fixQuatMultiply(FixQuat* out, const FixQuat* a, const FixQuat* b) {
   *out = fixq::mul(*a, *b);
   return 0;

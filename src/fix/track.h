@@ -57,6 +57,22 @@ int fixTrackFinish(FixTrack* track, int32_t* badFrame);
 int fixTrackRotation(const FixTrack* track, double frame, int32_t* hint, FixQuat* out);
 int fixTrackPosition(const FixTrack* track, double frame, int32_t* hint, double out[3]);
 
+// A track played frame after frame, for a caller that asks for frames that never
+// decrease: each key segment is prepared once and its curve solved from the previous
+// frame's parameter. Start it with fixSweepStart; the track must stay unchanged meanwhile.
+struct FixSweep {
+  const FixTrack* track;
+  int32_t next;   // the key ending the current segment: 0 before the first, n after the last
+  FixQuat q0, q1; // the segment's ends, q1 on q0's side
+  double omega;   // their angle in quaternion space
+  double sinOmega;
+  FixBezier bezier; // the segment's rotation curve
+  double s;         // the curve's last parameter; below 0 before the segment is prepared
+};
+void fixSweepStart(FixSweep* sweep, const FixTrack* track);
+// The rotation at frame, as fixTrackRotation gives it.
+FixQuat fixSweepRotation(FixSweep* sweep, double frame);
+
 // out = a * b (Hamilton product; a child's rotation composed after its parent's is
 // parent * child). out may be a or b. Returns 0.
 int fixQuatMultiply(FixQuat* out, const FixQuat* a, const FixQuat* b);
