@@ -1,5 +1,8 @@
 #include "app/check.h"
 
+#include <cstdio>
+#include <cstring>
+
 #include "analysis/evaluate.h"
 #include "analysis/listing.h"
 #include "analysis/report.h"
@@ -104,4 +107,75 @@ void checkMotionFile() {
   writeBoneListing(f.aliasInUse);
   writeMorphListing(f.aliasInUse);
   composeResultText();
+}
+
+// ---- How the read went ----
+
+namespace {
+
+const char* const kBlockNames[MOTION_BLOCK_COUNT] = {"bone",  "morph",       "camera",
+                                                     "light", "self-shadow", "show-and-IK"};
+
+// Signature (30 bytes) and model name (20 bytes) before the bone count.
+constexpr int VMD_HEADER_SIZE = 30 + VMD_MODEL_NAME_SIZE;
+
+// Thousands separated by commas, as in "283,678".
+void grouped(char* out, size_t size, long long value) {
+  char digits[32];
+  std::snprintf(digits, sizeof digits, "%lld", value < 0 ? -value : value);
+  size_t n = 0;
+  if (value < 0 && n + 1 < size)
+    out[n++] = '-';
+  const size_t length = std::strlen(digits);
+  for (size_t i = 0; i < length && n + 2 < size; ++i) {
+    if (i > 0 && (length - i) % 3 == 0)
+      out[n++] = ',';
+    out[n++] = digits[i];
+  }
+  out[n] = '\0';
+}
+
+} // namespace
+
+int32_t declaredRecords(int block) {
+  const MotionSummary& m = gMotion;
+  const int32_t declared[MOTION_BLOCK_COUNT] = {m.boneKeyTotal,       m.morphKeyTotal,
+                                                m.cameraKeyTotal,     m.lightKeyTotal,
+                                                m.selfShadowKeyTotal, m.showIkKeyTotal};
+  return declared[block];
+}
+
+int describeReadProblem(char* out, size_t size) {
+  const MotionSummary& m = gMotion;
+  out[0] = '\0';
+  if (gFile.readResult == -1) {
+    std::snprintf(out, size, "cannot open: %s", fileErrorText(m.openErrno));
+    return -1;
+  }
+  if (m.end == MOTION_END_SIGNATURE) {
+    std::snprintf(out, size, "not a VMD 0002 motion file");
+    return -1;
+  }
+  if (m.endBlock != MOTION_BLOCK_NONE) {
+    const int block = m.endBlock;
+    if (m.endInCount != 0 && block == MOTION_BLOCK_BONES && m.endOffset < VMD_HEADER_SIZE)
+      std::snprintf(out, size, "ends inside the header (read %lld of %d bytes)",
+                    static_cast<long long>(m.endOffset), VMD_HEADER_SIZE);
+    else if (m.endInCount != 0)
+      std::snprintf(out, size, "ends inside the count of the %s keys", kBlockNames[block]);
+    else
+      std::snprintf(out, size, "ends inside the %s keys (read %d of %d)", kBlockNames[block],
+                    m.recordsRead[block], declaredRecords(block));
+  } else if (gFile.readResult != 0) {
+    std::snprintf(out, size, "truncated at byte %lld", static_cast<long long>(m.endOffset));
+  }
+  if (m.namesRefused > 0) {
+    char count[32];
+    grouped(count, sizeof count, m.namesRefused);
+    const size_t used = std::strlen(out);
+    std::snprintf(out + used, size - used,
+                  "%s%s names beyond the name lists' capacity were not counted",
+                  used > 0 ? "; " : "", count);
+  }
+  return out[0] != '\0' ? -1 : 0;
 }

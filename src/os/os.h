@@ -157,6 +157,7 @@ FILE* osFopenWide(const char16_t* widePath, const char* mode);
 int osOpenReadWide(const char16_t* widePath);
 // As osFileKind.
 int osFileKindAnsi(const char* ansiPath);
+int osFileKindWide(const char16_t* widePath);
 // As osSameFile (volume serial number and file index); a null form is not used.
 int osSameFileForms(const char* ansiA, const char16_t* wideA, const char* ansiB,
                           const char16_t* wideB);

@@ -341,6 +341,10 @@ int osFileKindAnsi(const char* ansiPath) {
   return kindOfHandle(probeAnsi(ansiPath));
 }
 
+int osFileKindWide(const char16_t* widePath) {
+  return kindOfHandle(probeWide(wide(widePath)));
+}
+
 int osSameFile(const char* utf8PathA, const char* utf8PathB) {
   return sameIdentity(probeWide(fromUtf8(utf8PathA).c_str()), probeWide(fromUtf8(utf8PathB).c_str()));
 }

@@ -646,6 +646,16 @@ int chksameforms(const char* ansiPathA, const char16_t* widePathA, const char* a
   return osSameFile(a, b);
 }
 
+int chkfilekindW(const char16_t* widePath) {
+#ifdef _WIN32
+  return widePath != nullptr ? osFileKindWide(widePath) : OS_ENTRY_NONE;
+#endif
+  char utf8[UTF8_PATH_SIZE];
+  if (widePath == nullptr || widePathToUtf8(utf8, sizeof utf8, widePath) != 0)
+    return OS_ENTRY_NONE;
+  return osFileKind(utf8);
+}
+
 int chksamefile(const char* ansiPathA, const char* ansiPathB) {
   return chksameforms(ansiPathA, nullptr, ansiPathB, nullptr);
 }

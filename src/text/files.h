@@ -169,6 +169,7 @@ int chkqmark(const char* ansiPath);
 // (also when the path does not convert), OS_ENTRY_REGULAR, OS_ENTRY_CHAR or OS_ENTRY_OTHER
 // of os/os.h.
 int chkfilekind(const char* ansiPath);
+int chkfilekindW(const char16_t* widePath);
 // 1 when the two paths name the same file (device and inode, links followed); 0
 // otherwise, also when either is missing or does not convert.
 int chksamefile(const char* ansiPathA, const char* ansiPathB);
