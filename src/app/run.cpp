@@ -7,6 +7,7 @@
 #include "app/check.h"
 #include "app/startup.h"
 #include "app/state.h"
+#include "app/window_fix.h"
 #include "display/surface.h"
 #include "display/viewer.h"
 #include "os/os.h"
@@ -35,6 +36,7 @@ int windowPrepare() {
     std::exit(1);
   }
   viewerSetCaptureFolder(gStartup.picturesDir, gStartup.picturesDirW);
+  viewerSetFixHandler(fixShownMotion);
   return viewerPrepare(gStartup.programDir, gStartup.programDirW);
 }
 
