@@ -58,6 +58,13 @@ public:
   VmdBuilder& bone(const std::string& nameSjis, int32_t frame, Quaternion q = {}) {
     return bone(nameSjis, frame, 0, 0, 0, q);
   }
+  // A bone record with its 64-byte interpolation block as given.
+  VmdBuilder& bone(const std::string& nameSjis, int32_t frame, float px, float py, float pz,
+                   Quaternion q, const uint8_t (&interpolation)[64]) {
+    bone(nameSjis, frame, px, py, pz, q);
+    std::memcpy(bytes.data() + bytes.size() - 64, interpolation, 64);
+    return *this;
+  }
   VmdBuilder& morph(const std::string& nameSjis, int32_t frame, float weight) {
     field(nameSjis, 15);
     int32(frame);
