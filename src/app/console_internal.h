@@ -26,8 +26,6 @@ extern const char* const kCategoryNames[VERDICT_OK + 1];
 
 // ---- The file loop ----
 
-// The records the current motion declares for a block (MotionBlock).
-int32_t declaredRecords(int block);
 // The file's name as the directory stores it, in UTF-8; the name part of the argument when
 // the directory look-up found none (a missing file).
 std::string fileName(const FileOutcome& o);

@@ -10,6 +10,7 @@
 
 #include "analysis/evaluate.h"
 #include "analysis/report.h"
+#include "app/check.h"
 #include "app/console_internal.h"
 #include "app/state.h"
 #include "motion/motion.h"

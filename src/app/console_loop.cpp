@@ -25,14 +25,6 @@
 
 // ---- One file's outcome ----
 
-int32_t declaredRecords(int block) {
-  const MotionSummary& m = gMotion;
-  const int32_t declared[MOTION_BLOCK_COUNT] = {m.boneKeyTotal,       m.morphKeyTotal,
-                                                m.cameraKeyTotal,     m.lightKeyTotal,
-                                                m.selfShadowKeyTotal, m.showIkKeyTotal};
-  return declared[block];
-}
-
 // The UTF-16 form holds the whole name unless it carries escaped bytes that are not UTF-8:
 // the ANSI form then shows what Shift-JIS makes of them.
 std::string fileName(const FileOutcome& o) {
@@ -71,60 +63,16 @@ long utf16Length(const char* utf8) {
   return units;
 }
 
-// Thousands separated by commas, as in "283,678".
-std::string grouped(long long value) {
-  std::string digits = std::to_string(value < 0 ? -value : value);
-  std::string out;
-  for (size_t i = 0; i < digits.size(); ++i) {
-    if (i > 0 && (digits.size() - i) % 3 == 0)
-      out += ',';
-    out += digits[i];
-  }
-  return value < 0 ? "-" + out : out;
-}
-
 // ---- Settling the outcome ----
-
-const char* const kBlockNames[MOTION_BLOCK_COUNT] = {"bone",  "morph",       "camera",
-                                                     "light", "self-shadow", "show-and-IK"};
-
-// Signature (30 bytes) and model name (20 bytes) before the bone count.
-constexpr int VMD_HEADER_SIZE = 30 + VMD_MODEL_NAME_SIZE;
 
 // Settles the outcome of the file just checked (gFile, gMotion).
 FileOutcome judgeFile(const char* argument) {
-  const MotionSummary& m = gMotion;
   FileOutcome o = {argument, true, ""};
-  if (gFile.readResult == -1) {
-    o.verdict = false;
-    o.error = std::string("cannot open: ") + fileErrorText(m.openErrno);
-    return o;
-  }
-  if (m.end == MOTION_END_SIGNATURE) {
-    o.verdict = false;
-    o.error = "not a VMD 0002 motion file";
-    return o;
-  }
-  if (m.endBlock != MOTION_BLOCK_NONE) {
-    const int block = m.endBlock;
-    char text[160];
-    if (m.endInCount != 0 && block == MOTION_BLOCK_BONES && m.endOffset < VMD_HEADER_SIZE)
-      std::snprintf(text, sizeof text, "ends inside the header (read %lld of %d bytes)",
-                    static_cast<long long>(m.endOffset), VMD_HEADER_SIZE);
-    else if (m.endInCount != 0)
-      std::snprintf(text, sizeof text, "ends inside the count of the %s keys", kBlockNames[block]);
-    else
-      std::snprintf(text, sizeof text, "ends inside the %s keys (read %d of %d)",
-                    kBlockNames[block], m.recordsRead[block], declaredRecords(block));
-    o.error = text;
-  } else if (gFile.readResult != 0) {
-    o.error = "truncated at byte " + std::to_string(static_cast<long long>(m.endOffset));
-  }
-  if (m.namesRefused > 0) {
-    if (!o.error.empty())
-      o.error += "; ";
-    o.error += grouped(m.namesRefused) + " names beyond the name lists' capacity were not counted";
-  }
+  char problem[512];
+  if (describeReadProblem(problem, sizeof problem) != 0)
+    o.error = problem;
+  // Without an open file or a motion signature there is nothing to report on.
+  o.verdict = gFile.readResult != -1 && gMotion.end != MOTION_END_SIGNATURE;
   return o;
 }
 
