@@ -5,6 +5,8 @@
 //   kinetrace --json FILE...                                 one JSON object per file
 //   kinetrace --summary FILE...                              one tab-separated line per file
 //   kinetrace --render OUT.bmp FILE                          the report as a picture
+//   kinetrace --fix OUT.vmd FILE                             a corrected copy, and how it went
+//   kinetrace --fix-into DIR FILE...                         each copy to DIR/<its name>
 //
 // The long options (and -h) are taken out of the argument list before the window
 // program's own option pass (-ND, -D) sees it. "--" ends the options.
@@ -12,7 +14,14 @@
 
 #include <cstdint>
 
-enum ConsoleMode { CONSOLE_NONE, CONSOLE_PRINT, CONSOLE_JSON, CONSOLE_SUMMARY, CONSOLE_RENDER };
+enum ConsoleMode {
+  CONSOLE_NONE,
+  CONSOLE_PRINT,
+  CONSOLE_JSON,
+  CONSOLE_SUMMARY,
+  CONSOLE_RENDER,
+  CONSOLE_FIX
+};
 enum ColourChoice { COLOUR_AUTO, COLOUR_ALWAYS, COLOUR_NEVER };
 
 // Exit statuses of the console modes beside 0 and the window's 16.
@@ -25,6 +34,10 @@ struct ConsoleOptions {
   ColourChoice colour;
   bool colourGiven;       // --color was given (it needs --print)
   const char* renderPath; // --render's output file (UTF-8, from argv)
+  const char* fixTarget;  // --fix's output file or --fix-into's folder (UTF-8, from argv)
+  bool fixInto;           // fixTarget is --fix-into's folder
+  bool overwrite;         // --overwrite: an existing output file may be replaced
+  bool fixJson;           // --fix with --json: the outcome as JSON
   int32_t failOn;         // VerdictCategory of --fail-on, -1 without it
   bool help;
   bool version;

@@ -10,7 +10,10 @@
 #include <cstdint>
 #include <string>
 
-#include "analysis/report.h" // VERDICT_OK
+#include "analysis/report.h" // VERDICT_OK, VerdictCategories
+
+struct ConsoleOptions;
+struct CorrectedCopy;
 
 // What the console says about the current file besides its report.
 struct FileOutcome {
@@ -29,6 +32,34 @@ extern const char* const kCategoryNames[VERDICT_OK + 1];
 // The file's name as the directory stores it, in UTF-8; the name part of the argument when
 // the directory look-up found none (a missing file).
 std::string fileName(const FileOutcome& o);
+
+// One line on standard error about a file (a Windows console shows its name whole).
+void sayFileProblem(const char* argument, const char* problem);
+
+// ---- --fix ----
+
+// What --fix made of one file.
+struct FixFileOutcome {
+  const char* argument;      // the motion as given
+  std::string file;          // its name as the folder stores it (UTF-8)
+  std::string target;        // the copy's path as given (--fix-into: the folder and name)
+  const CorrectedCopy* copy; // what was corrected and left (app/fix_copy.h)
+  bool written;              // a copy is in place
+  std::string error;         // why not, "" when written
+  VerdictCategories before;  // the motion's verdict
+  VerdictCategories after;   // the copy's, when written
+};
+// How it went, for the exit status.
+struct FixFileStatus {
+  bool refused;        // the motion could not be corrected (status 2)
+  bool failed;         // the copy could not be written (status 1)
+  bool verdictReached; // the copy's verdict reached --fail-on (status 3)
+};
+// Corrects the file just checked (its outcome o) into the copy the options name, checks
+// the copy, and writes the outcome to standard output.
+FixFileStatus fixCheckedFile(const FileOutcome& o, const ConsoleOptions& options);
+// The outcome as one JSON line on standard output.
+void writeFixJson(const FixFileOutcome& r);
 
 // ---- Text ----
 

@@ -12,6 +12,7 @@
 #include "analysis/report.h"
 #include "app/check.h"
 #include "app/console_internal.h"
+#include "app/fix_copy.h"
 #include "app/state.h"
 #include "motion/motion.h"
 #include "names/namelist.h"
@@ -43,8 +44,7 @@ std::string colourHex(uint32_t colour) {
 }
 
 // The verdict's category texts, in the order the result text holds them.
-Json categoriesJson() {
-  const VerdictCategories v = verdictCategories();
+Json categoriesJson(const VerdictCategories& v) {
   Json list = Json::array();
   for (int i = 0; i < v.count; ++i)
     list.push_back(verdictCategoryLabel(v.category[i]));
@@ -300,7 +300,7 @@ void writeReportJson(const FileOutcome& o) {
   j["readResult"] = gFile.readResult;
   j["error"] = o.error.empty() ? Json(nullptr) : Json(o.error);
   j["model"] = utf8Of(gMotion.modelName);
-  j["categories"] = o.verdict ? categoriesJson() : Json::array();
+  j["categories"] = o.verdict ? categoriesJson(verdictCategories()) : Json::array();
   j["resultText"] = o.verdict ? utf8Of(gResult.text) : "";
   j["counters"] = {{"mustFixCount", e.mustFixCount},
                    {"checkReadmeCount", e.checkReadmeCount},
@@ -338,4 +338,65 @@ void writeReportJson(const FileOutcome& o) {
   appendEntries(text, "morphs", LIST_MORPH, appendMorph);
   text += "}\n";
   writePart(text);
+}
+
+// ---- --fix ----
+
+namespace {
+
+Json boneJson(SpecialBone bone) {
+  return utf8Of(specialBoneName(bone));
+}
+
+} // namespace
+
+void writeFixJson(const FixFileOutcome& r) {
+  const FixReport& f = r.copy->report;
+  Json j;
+  j["file"] = r.file;
+  j["path"] = r.argument;
+  j["output"] = r.target;
+  j["written"] = r.written;
+  j["unchanged"] = r.written && r.copy->result == COPY_UNCHANGED;
+  j["error"] = r.error.empty() ? Json(nullptr) : Json(r.error);
+  Json corrected = Json::array();
+  for (int i = 0; i < f.correctedCount; ++i) {
+    const FixCorrectedBone& c = f.corrected[i];
+    Json folded = Json::array();
+    for (int k = 0; k < c.foldedCount; ++k)
+      folded.push_back({{"bone", boneJson(c.folded[k])}, {"keys", c.foldedKeys[k]}});
+    corrected.push_back({{"bone", boneJson(c.bone)},
+                         {"keysBefore", c.keysBefore},
+                         {"keysAfter", c.keysAfter},
+                         {"folded", std::move(folded)}});
+  }
+  j["corrected"] = std::move(corrected);
+  Json renamed = Json::array();
+  for (int i = 0; i < f.renamedCount; ++i)
+    renamed.push_back({{"from", boneJson(f.renamed[i].from)},
+                       {"to", boneJson(f.renamed[i].to)},
+                       {"keys", f.renamed[i].keys}});
+  j["renamed"] = std::move(renamed);
+  Json left = Json::array();
+  for (int i = 0; i < f.leftCount; ++i) {
+    const FixLeftBone& l = f.left[i];
+    Json entry = {{"bone", boneJson(l.bone)}, {"reason", fixLeftReasonText(l.reason)}};
+    if (l.reason == LEFT_MOVEMENT_DROPPED)
+      entry["keys"] = l.keys;
+    left.push_back(std::move(entry));
+  }
+  j["left"] = std::move(left);
+  j["boneKeysBefore"] = f.boneKeysBefore;
+  j["boneKeysAfter"] = r.written ? Json(f.boneKeysAfter) : Json(nullptr);
+  j["categoriesBefore"] = categoriesJson(r.before);
+  j["categoriesAfter"] = r.written ? categoriesJson(r.after) : Json::array();
+  const bool measured = r.written && f.maxDifferenceFrame >= 0;
+  j["maxDifferenceDegrees"] =
+      measured ? Json(static_cast<float>(f.maxDifferenceDegrees)) : Json(nullptr);
+  j["maxDifferenceFrame"] = measured ? Json(f.maxDifferenceFrame) : Json(nullptr);
+  j["maxDifferenceBone"] = measured ? boneJson(f.maxDifferenceBone) : Json(nullptr);
+  j["maxPositionDifference"] =
+      measured ? Json(static_cast<float>(f.maxPositionDifference)) : Json(nullptr);
+  const std::string text = j.dump(-1, ' ', false, Json::error_handler_t::replace) + "\n";
+  osWriteText(1, text.data(), text.size());
 }

@@ -76,6 +76,15 @@ FileOutcome judgeFile(const char* argument) {
   return o;
 }
 
+} // namespace
+
+void sayFileProblem(const char* argument, const char* problem) {
+  const std::string line = "kinetrace: " + printable(argument, false) + ": " + problem + "\n";
+  osWriteText(2, line.data(), line.size());
+}
+
+namespace {
+
 // ---- Batches ----
 // The argument tables hold ARG_MAX_COUNT - 1 arguments in pools of ARG_POOL_SIZE
 // characters, enough for a window's dropped files but not for a script that names a whole
@@ -136,12 +145,6 @@ FileOutcome checkArgument(int index, const char* argument) {
   return o;
 }
 
-// One line on standard error about a file (a Windows console shows its name whole).
-void sayFileProblem(const char* argument, const char* problem) {
-  const std::string line = "kinetrace: " + printable(argument, false) + ": " + problem + "\n";
-  osWriteText(2, line.data(), line.size());
-}
-
 // Whether standard output has failed; says so once.
 bool outputFailed() {
   if (std::fflush(stdout) == 0 && std::ferror(stdout) == 0)
@@ -156,17 +159,21 @@ bool outputFailed() {
 
 int runConsole(int argc, char** argv, const ConsoleOptions& options) {
   const int fileCount = argc - 1;
-  if (fileCount == 0 || (options.mode == CONSOLE_RENDER && fileCount != 1)) {
+  const bool one =
+      options.mode == CONSOLE_RENDER || (options.mode == CONSOLE_FIX && !options.fixInto);
+  if (fileCount == 0 || (one && fileCount != 1)) {
     std::fprintf(stderr, "kinetrace: %s\n",
-                 fileCount == 0 ? "no motion file given"
-                                : "--render takes exactly one motion file");
+                 fileCount == 0                   ? "no motion file given"
+                 : options.mode == CONSOLE_RENDER ? "--render takes exactly one motion file"
+                                                  : "--fix takes exactly one motion file "
+                                                    "(--fix-into takes several)");
     printUsage(false);
     return EXIT_UNREADABLE;
   }
 
   const bool colour = options.mode == CONSOLE_PRINT && useConsoleColour(options.colour);
   bool unreadable = false;
-  bool renderFailed = false;
+  bool renderFailed = false; // or --fix could not write a copy
   bool verdictReached = false;
   if (options.mode == CONSOLE_SUMMARY && isatty(STDOUT_FILENO))
     std::fputs("path\tverdict\tbones\tmorphs\tarm-twist\n", stdout);
@@ -181,7 +188,8 @@ int runConsole(int argc, char** argv, const ConsoleOptions& options) {
         sayFileProblem(o.argument, o.error.c_str());
         unreadable = true;
       }
-      if (o.verdict && options.failOn >= 0 &&
+      // --fix judges the copy's verdict.
+      if (o.verdict && options.failOn >= 0 && options.mode != CONSOLE_FIX &&
           verdictCategories().category[0] <= static_cast<VerdictCategory>(options.failOn))
         verdictReached = true;
       try {
@@ -192,6 +200,11 @@ int runConsole(int argc, char** argv, const ConsoleOptions& options) {
             printUnreadFile(o);
         } else if (options.mode == CONSOLE_JSON) {
           writeReportJson(o);
+        } else if (options.mode == CONSOLE_FIX) {
+          const FixFileStatus s = fixCheckedFile(o, options);
+          unreadable = unreadable || s.refused;
+          renderFailed = renderFailed || s.failed;
+          verdictReached = verdictReached || s.verdictReached;
         } else if (options.mode == CONSOLE_SUMMARY) {
           const std::string line = summaryLine(o);
           osWriteText(1, line.data(), line.size());

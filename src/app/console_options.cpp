@@ -74,7 +74,11 @@ void printUsage(bool full) {
              "       kinetrace --print [--color=auto|always|never] [--fail-on=CATEGORY] "
              "FILE.vmd...\n"
              "       kinetrace --json|--summary [--fail-on=CATEGORY] FILE.vmd...\n"
-             "       kinetrace --render OUT.bmp FILE.vmd\n",
+             "       kinetrace --render OUT.bmp FILE.vmd\n"
+             "       kinetrace --fix OUT.vmd [--overwrite] [--json] [--fail-on=CATEGORY] "
+             "FILE.vmd\n"
+             "       kinetrace --fix-into DIR [--overwrite] [--json] [--fail-on=CATEGORY] "
+             "FILE.vmd...\n",
              out);
   if (!full)
     return;
@@ -95,22 +99,31 @@ void printUsage(bool full) {
       "  --fail-on=CAT    exit with 3 when a verdict is CAT or worse: must-fix,\n"
       "                   check-readme, somewhat-rough or slightly-rough\n"
       "  --render OUT     draw the report of one file into the BMP picture OUT\n"
+      "  --fix OUT        write a corrected copy of one motion to OUT: the twist and\n"
+      "                   shoulder P bones folded into the bones Lumivane keeps, full-width\n"
+      "                   names it does not know renamed; then check the copy and say what\n"
+      "                   was corrected and left (with --json: one object per file)\n"
+      "  --fix-into DIR   the same for each motion given, into DIR under its own name\n"
+      "  --overwrite      let --fix and --fix-into replace an existing file (never the\n"
+      "                   motion itself)\n"
       "  -ND              no verdict message box; -ND2 also no question about the extension\n"
       "  -D               detail level of the diagnostic trace\n"
       "  -h, --help       this text\n"
       "  --version        the program's version\n"
       "  --               the arguments that follow are files, even when they begin with -\n"
       "\n"
-      "Exit status: 0; 1 when the output cannot be written or --render fails; 2 when a file\n"
-      "could not be read whole as a VMD 0002 motion or the options are wrong; 3 when a\n"
-      "verdict reached --fail-on; 16 when a file was declined in the window.\n",
+      "Exit status: 0; 1 when the output cannot be written or --render or --fix cannot\n"
+      "write its file; 2 when a file could not be read whole as a VMD 0002 motion or the\n"
+      "options are wrong; 3 when a verdict (of the copy, with --fix) reached --fail-on; 16\n"
+      "when a file was declined in the window.\n",
       out);
 }
 
 // ---- The option pass ----
 
 void parseConsoleOptions(int* argc, char** argv, ConsoleOptions* options) {
-  *options = ConsoleOptions{CONSOLE_NONE, COLOUR_AUTO, false, nullptr, -1, false, false, nullptr};
+  *options = ConsoleOptions{CONSOLE_NONE, COLOUR_AUTO, false, nullptr, nullptr, false,
+                            false,        false,       -1,    false,   false,   nullptr};
   auto setMode = [options](ConsoleMode mode) {
     if (options->mode != CONSOLE_NONE && options->mode != mode)
       options->error = "--print, --json, --summary and --render cannot be combined";
@@ -143,6 +156,22 @@ void parseConsoleOptions(int* argc, char** argv, ConsoleOptions* options) {
         options->renderPath = argv[++i];
       else
         options->error = "--render needs the name of the picture to write";
+    } else if (std::strcmp(arg, "--fix") == 0 || startsWith(arg, "--fix=") ||
+               std::strcmp(arg, "--fix-into") == 0 || startsWith(arg, "--fix-into=")) {
+      const bool into = startsWith(arg, "--fix-into");
+      const char* equals = std::strchr(arg, '=');
+      if (options->fixTarget != nullptr)
+        options->error = "--fix and --fix-into are given once, and not together";
+      else if (equals != nullptr)
+        options->fixTarget = equals + 1;
+      else if (i + 1 < *argc)
+        options->fixTarget = argv[++i];
+      else
+        options->error = into ? "--fix-into needs the folder to write into"
+                              : "--fix needs the name of the copy to write";
+      options->fixInto = into;
+    } else if (std::strcmp(arg, "--overwrite") == 0) {
+      options->overwrite = true;
     } else if (std::strcmp(arg, "--color") == 0 || std::strcmp(arg, "--color=always") == 0) {
       options->colour = COLOUR_ALWAYS;
       options->colourGiven = true;
@@ -170,10 +199,23 @@ void parseConsoleOptions(int* argc, char** argv, ConsoleOptions* options) {
   *argc = kept;
   if (options->error != nullptr)
     return;
+  if (options->fixTarget != nullptr) {
+    if (options->mode != CONSOLE_NONE && options->mode != CONSOLE_JSON)
+      options->error = "--fix and --fix-into write no report: they take --json, not --print, "
+                       "--summary or --render";
+    else if (options->fixTarget[0] == '\0')
+      options->error = "--fix and --fix-into need a name";
+    options->fixJson = options->mode == CONSOLE_JSON;
+    options->mode = CONSOLE_FIX;
+  } else if (options->overwrite) {
+    options->error = "--overwrite works with --fix or --fix-into only";
+  }
+  if (options->error != nullptr)
+    return;
   if (options->colourGiven && options->mode != CONSOLE_PRINT)
     options->error = "--color works with --print only";
   else if (options->failOn >= 0 && options->mode == CONSOLE_NONE)
-    options->error = "--fail-on works with --print, --json, --summary or --render only";
+    options->error = "--fail-on works with a console mode only";
   if (options->error != nullptr)
     return;
 

@@ -191,6 +191,17 @@ int loadArguments(int argc, char** argv) {
     putargs(&gArgTable, &gArgTableW, "", u"");
   return leftOut;
 }
+int argumentForms(const char* element, char* ansi, size_t ansiSize, char16_t* wide,
+                  size_t wideUnits) {
+  ArgumentForms& f = gArgumentForms;
+  if (!elementForms(1, element, f) || std::strlen(f.ansi) >= ansiSize ||
+      static_cast<size_t>(unilen(f.wide)) >= wideUnits)
+    return -1;
+  copyString(ansi, ansiSize, f.ansi);
+  unicpy(wide, f.wide);
+  return 0;
+}
+
 void startupEnvironment() {
   StartupState& s = gStartup;
   s.consoleOutputCodePage = osConsoleOutputCodePage();

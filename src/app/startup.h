@@ -2,6 +2,8 @@
 // directory and the option pass, shared by the window run and the console front end.
 #pragma once
 
+#include <cstddef>
+
 // Fills gArgTable and gArgTableW from main's argv element by element: argument i of both
 // tables is argv[i] in the program's two path forms (text/pathconv.h), taken as it is
 // (quotes, blanks and empty elements included), except that argument 0 becomes the running
@@ -17,6 +19,10 @@ int loadArguments(int argc, char** argv);
 // as the program's module path. Returns the count.
 int loadCommandLine(char*** argv);
 #endif
+// The two path forms of a text that is not in the tables (an option's file name), made as
+// loadArguments makes an argument's. Returns 0, or -1 when a form does not fit its size.
+int argumentForms(const char* element, char* ansi, size_t ansiSize, char16_t* wide,
+                  size_t wideUnits);
 // Language flags, console output code page and program directory (from argument 0).
 void startupEnvironment();
 // One pass over the ANSI arguments 1..510 that begin with '-' or '/': sets displayLevel
