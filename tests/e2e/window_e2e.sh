@@ -1,7 +1,8 @@
 #!/bin/bash
 # The report window driven as a user would, on a private Xvfb: S captures the shown report,
-# a right click copies the clicked position, Escape moves to the next file in the same
-# window, q ends the last one and the program exits.
+# a right click copies the clicked position, F writes the corrected copy beside the motion
+# and its report follows the others, Escape moves to the next file in the same window, q
+# ends the last one and the program exits.
 # The first file is our own sample motion; the second a shared sample when that folder is
 # there, else a copy of ours under another name (the report's name line tells them apart).
 #   window_e2e.sh BUILD_DIR PROGRAM SAMPLE [SHARED_SAMPLES_DIR]
@@ -59,6 +60,9 @@ cp "$program" "$(dirname "$program")/$font" "$(dirname "$program")/kinetrace-qt.
   || fail "cannot copy the program folder"
 run="$tmp/bin/$(basename "$program")"
 [ -f "$motionA" ] || fail "no sample motion at $motionA"
+# F writes beside the motion: a copy of ours in the test's folder.
+cp "$motionA" "$tmp/first.vmd" || fail "cannot copy $motionA"
+motionA="$tmp/first.vmd"
 if [ ! -f "$motionB" ]; then
   echo "window_e2e: shared samples not found; the second file is a renamed copy of the first"
   motionB="$tmp/second.vmd"
@@ -85,7 +89,7 @@ sanitizer="${ASAN_OPTIONS:+$ASAN_OPTIONS:}strict_string_checks=0"
 programPid=$!
 
 findWindow() {
-  window=$(timeout 2 xdotool search --onlyvisible --name '^Kinetrace $' 2>/dev/null | head -n 1)
+  window=$(timeout 2 xdotool search --onlyvisible --name '^Kinetrace ' 2>/dev/null | head -n 1)
   [ -n "$window" ] || ! kill -0 "$programPid" 2>/dev/null
 }
 retry 10 findWindow
@@ -115,14 +119,28 @@ copiedIs() {
 }
 retry 5 copiedIs 37,23 || fail "a right click at 37,23 put '$copied' on the clipboard"
 
-# Keys close together can be lost (the window keeps one pending key): let Escape land first.
+# F: the corrected copy beside the motion, the title saying so; like a drop it ends this
+# report, and the copy's follows B's.
 first=$window
+press f
+fixed="$tmp/first_fixed.vmd"
+retry 5 test -f "$fixed" || fail "F wrote no $fixed"
+titled() { [ "$(timeout 2 xdotool getwindowname "$window" 2>/dev/null)" = "$1" ]; }
+retry 5 titled "Kinetrace - corrected copy written: first_fixed.vmd" \
+  || fail "after F the title is '$(xdotool getwindowname "$window")'"
+"$run" --render "$tmp/F.bmp" "$fixed" || fail "--render of $fixed"
+findWindow
+[ "$window" = "$first" ] || fail "after F the report window is '$window', not $first"
+press s
+expectCapture 2 "$tmp/B.bmp" "$motionB"
+
+# Keys close together can be lost (the window keeps one pending key): let Escape land first.
 press Escape
 sleep 0.3
 findWindow
 [ "$window" = "$first" ] || fail "after Escape the report window is '$window', not $first"
 press s
-expectCapture 2 "$tmp/B.bmp" "$motionB"
+expectCapture 3 "$tmp/F.bmp" "$fixed"
 
 # After q on the last report the process must be gone (a zombie until waited for).
 exited() {
