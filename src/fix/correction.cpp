@@ -356,18 +356,44 @@ int scanResultToCopy(int scan) {
 
 // ---- Checking ----
 
-// One side's chain played frame after frame.
+// One side's chain played frame after frame. A bone whose track is the same in the copy as
+// in the source (its records were copied) is played once for both.
 struct ChainSample {
   FixSweep sweeps[CHAIN_BONE_COUNT];
+  const bool* shared;              // per bone: the source's rotation serves the copy too
+  FixQuat* played;                 // per bone: the source's rotation at the current frame
+  bool source;
 };
 
-void startChain(ChainSample& c, const FixTrack* tracks) {
+bool sameTrack(const FixTrack& a, const FixTrack& b) {
+  if (a.keys.size() != b.keys.size())
+    return false;
+  for (size_t i = 0; i < a.keys.size(); ++i) {
+    const FixKey& x = a.keys[i];
+    const FixKey& y = b.keys[i];
+    if (x.frame != y.frame || std::memcmp(x.rotation, y.rotation, sizeof x.rotation) != 0 ||
+        std::memcmp(x.interpolation + 48, y.interpolation + 48, 16) != 0)
+      return false;
+  }
+  return true;
+}
+
+void startChain(ChainSample& c, const FixTrack* tracks, const bool* shared, FixQuat* played,
+                bool source) {
   for (int bone = 0; bone < CHAIN_BONE_COUNT; ++bone)
     fixSweepStart(&c.sweeps[bone], &tracks[bone]);
+  c.shared = shared;
+  c.played = played;
+  c.source = source;
 }
 
 FixQuat rotationOf(ChainSample& c, int bone, double frame) {
-  return fixSweepRotation(&c.sweeps[bone], frame);
+  if (!c.source && c.shared[bone])
+    return c.played[bone];
+  const FixQuat q = fixSweepRotation(&c.sweeps[bone], frame);
+  if (c.source)
+    c.played[bone] = q;
+  return q;
 }
 
 // The chain's orientation as MMD plays the source, after the shoulder, the arm and the
@@ -411,9 +437,13 @@ void checkSide(int side, FixReport& r) {
   } else if (!any) {
     return;
   }
+  bool shared[CHAIN_BONE_COUNT];
+  for (int bone = 0; bone < CHAIN_BONE_COUNT; ++bone)
+    shared[bone] = sameTrack(source.tracks[side][bone], copy.tracks[side][bone]);
+  FixQuat played[CHAIN_BONE_COUNT];
   ChainSample s, c;
-  startChain(s, source.tracks[side]);
-  startChain(c, copy.tracks[side]);
+  startChain(s, source.tracks[side], shared, played, true);
+  startChain(c, copy.tracks[side], shared, played, false);
   const SpecialBone levels[3] = {fixChainSpecialBone(side, CHAIN_SHOULDER),
                                  fixChainSpecialBone(side, CHAIN_ARM),
                                  fixChainSpecialBone(side, CHAIN_WRIST)};

@@ -25,9 +25,14 @@ const SpecialBone kRenameBones[RENAME_NAME_COUNT] = {
 constexpr int16_t ROLE_NONE = -1;
 constexpr int16_t RENAME_BASE = 100;
 
+// The names the correction reads, with their roles: compared against every record's name,
+// so only these, not every special bone.
+constexpr int ROLE_COUNT = FIX_SIDE_COUNT * CHAIN_BONE_COUNT + RENAME_NAME_COUNT;
 struct ScanRoles {
   bool ready;
-  int16_t role[SPECIAL_BONE_COUNT + 1];
+  const char* name[ROLE_COUNT]; // Shift-JIS
+  size_t length[ROLE_COUNT];
+  int16_t role[ROLE_COUNT];
 };
 ScanRoles gRoles;
 
@@ -35,14 +40,18 @@ const ScanRoles& roles() {
   ScanRoles& r = gRoles;
   if (r.ready)
     return r;
-  for (int16_t& role : r.role)
-    role = ROLE_NONE;
+  int n = 0;
+  auto add = [&](SpecialBone bone, int role) {
+    r.name[n] = specialBoneName(bone);
+    r.length[n] = std::strlen(r.name[n]);
+    r.role[n++] = static_cast<int16_t>(role);
+  };
   for (int side = 0; side < FIX_SIDE_COUNT; ++side) {
     for (int bone = 0; bone < CHAIN_BONE_COUNT; ++bone)
-      r.role[kChainBones[side][bone]] = static_cast<int16_t>(side * CHAIN_BONE_COUNT + bone);
+      add(kChainBones[side][bone], side * CHAIN_BONE_COUNT + bone);
   }
   for (int name = 0; name < RENAME_NAME_COUNT; ++name)
-    r.role[kRenameBones[name]] = static_cast<int16_t>(RENAME_BASE + name);
+    add(kRenameBones[name], RENAME_BASE + name);
   r.ready = true;
   return r;
 }
@@ -149,10 +158,20 @@ int scanBones(FixScan& scan) {
 } // namespace
 
 FixRecordRole fixRecordRole(const uint8_t* record) {
-  char name[VMD_BONE_NAME_SIZE + 1];
-  std::memcpy(name, record, VMD_BONE_NAME_SIZE);
-  name[VMD_BONE_NAME_SIZE] = '\0';
-  const int role = roles().role[specialBoneOf(name)];
+  // Every name the correction reads begins with 左, 右 or 上: most records are passed over
+  // on their first two bytes.
+  const bool left = record[0] == 0x8D && record[1] == 0xB6;
+  const bool right = record[0] == 0x89 && record[1] == 0x45;
+  const bool upper = record[0] == 0x8F && record[1] == 0xE3;
+  if (!left && !right && !upper)
+    return {RECORD_OTHER, 0, 0, 0};
+  const size_t length = strnlen(reinterpret_cast<const char*>(record), VMD_BONE_NAME_SIZE);
+  const ScanRoles& r = roles();
+  int role = ROLE_NONE;
+  for (int i = 0; i < ROLE_COUNT && role == ROLE_NONE; ++i) {
+    if (r.length[i] == length && std::memcmp(r.name[i], record, length) == 0)
+      role = r.role[i];
+  }
   if (role == ROLE_NONE)
     return {RECORD_OTHER, 0, 0, 0};
   if (role >= RENAME_BASE)

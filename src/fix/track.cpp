@@ -36,11 +36,14 @@ int32_t upperKey(const std::vector<FixKey>& keys, double frame, int32_t* hint) {
 
 int fixTrackFinish(FixTrack* track, int32_t* badFrame) {
   std::vector<FixKey>& keys = track->keys;
-  try {
-    std::stable_sort(keys.begin(), keys.end(),
-                     [](const FixKey& a, const FixKey& b) { return a.frame < b.frame; });
-  } catch (const std::bad_alloc&) {
-    return FIX_ERROR_NO_MEMORY;
+  const auto byFrame = [](const FixKey& a, const FixKey& b) { return a.frame < b.frame; };
+  // Motions mostly hold a bone's keys in frame order already; sorting those would only copy.
+  if (!std::is_sorted(keys.begin(), keys.end(), byFrame)) {
+    try {
+      std::stable_sort(keys.begin(), keys.end(), byFrame);
+    } catch (const std::bad_alloc&) {
+      return FIX_ERROR_NO_MEMORY;
+    }
   }
   // Stable: of the records of one frame the last in file order is the last of its run.
   size_t kept = 0;
@@ -149,6 +152,8 @@ FixQuat fixSweepRotation(FixSweep* sweep, double frame) {
   } else {
     arc = {sweep->q0, sweep->q1, sweep->omega, sweep->sinOmega};
   }
+  if (arc.omega == 0.0)
+    return arc.q0; // a segment that holds its rotation needs no weight
   const double t = (frame - k0.frame) / (static_cast<double>(k1.frame) - k0.frame);
   return fixq::along(arc, fixBezierWeight(&sweep->bezier, t, &sweep->s));
 }
