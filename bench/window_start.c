@@ -72,8 +72,8 @@ static long cpuTicks(pid_t pid) {
   buffer[n] = '\0';
   char* p = strrchr(buffer, ')'); // the name may hold blanks
   long utime = 0, stime = 0;
-  if (p == NULL || sscanf(p + 2, "%*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %ld %ld", &utime,
-                          &stime) != 2)
+  if (p == NULL ||
+      sscanf(p + 2, "%*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %ld %ld", &utime, &stime) != 2)
     return -1;
   return utime + stime;
 }

@@ -4,8 +4,8 @@
 
 #include "analysis/thresholds.h"
 #include "motion/motion.h"
-#include "names/namelist.h"
 #include "names/bone_roles.h"
+#include "names/namelist.h"
 
 Evaluation gEval;
 

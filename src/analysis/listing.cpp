@@ -9,8 +9,8 @@
 #include "analysis/thresholds.h"
 #include "motion/motion.h"
 #include "names/alias.h"
-#include "names/namelist.h"
 #include "names/bone_roles.h"
+#include "names/namelist.h"
 #include "text/sjis_text.h"
 #include "text/strings.h"
 

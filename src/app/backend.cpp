@@ -20,8 +20,8 @@ int installWindowBackend() {
 #include <cstdio>
 #include <cstring>
 
-#include "os/os.h"
 #include "backends/qt/qt_backend.h"
+#include "os/os.h"
 
 int installWindowBackend() {
   return installQtBackend();
@@ -45,7 +45,8 @@ int installQtBackendFrom(const char* path) {
   const QtBackend* backend = entry != nullptr ? entry() : nullptr;
   if (backend == nullptr || backend->version != QT_BACKEND_VERSION) {
     std::fprintf(stderr, "kinetrace: cannot load the report window: %s\n",
-                 backend == nullptr ? error : "the module belongs to another version of the program");
+                 backend == nullptr ? error
+                                    : "the module belongs to another version of the program");
     return 1;
   }
   setOpenDialogHandler(backend->showOpenDialog);

@@ -1,11 +1,11 @@
 // Kinetrace: checks MMD motion files before they are played on VRM avatars.
 #include <cstdio>
 
+#include "app/backend.h"
 #include "app/console.h"
 #include "app/run.h"
-#include "app/version.h"
-#include "app/backend.h"
 #include "app/startup.h"
+#include "app/version.h"
 
 int main(int argc, char** argv) {
 #ifdef _WIN32
@@ -29,9 +29,9 @@ int main(int argc, char** argv) {
   }
   if (options.mode != CONSOLE_NONE)
     return runConsole(argc, argv, options);
-  // The window program shows its reports and asks its questions through the Win32 window
-  // on Windows, elsewhere through the Qt module, loaded only now. A build without Qt has
-  // the console modes only.
+    // The window program shows its reports and asks its questions through the Win32 window
+    // on Windows, elsewhere through the Qt module, loaded only now. A build without Qt has
+    // the console modes only.
 #if defined(_WIN32) || defined(KINETRACE_HAS_QT)
   if (installWindowBackend() != 0)
     return 1;

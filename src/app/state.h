@@ -9,20 +9,20 @@ constexpr int32_t EXIT_DECLINED = 0x10; // the user declined a file at the exten
 
 struct StartupState {
   // Settled once by start-up; read by the run sequence, the report and the viewer.
-  uint32_t consoleOutputCodePage;  // 0 without a console, 65001 UTF-8, 932 Shift-JIS
-  uint8_t uiJapanese;              // 0xFF when the user's UI language is Japanese
-  uint8_t consoleSjis;             // 0xFF when also the console speaks Shift-JIS
-  char programDir[PATH_SIZE];      // directory of the program, ending in a backslash
-  char16_t programDirW[PATH_SIZE]; // the same in UTF-16
-  char configDir[PATH_SIZE];       // the user's kinetrace configuration folder, ending in a
-                                   // backslash; "" when HOME and XDG_CONFIG_HOME are unusable
-  char16_t configDirW[PATH_SIZE];  // the same in UTF-16
-  char picturesDir[PATH_SIZE];     // where captures go when the program's folder is not
-                                   // writable (pictures folder\Kinetrace\), or ""
+  uint32_t consoleOutputCodePage;   // 0 without a console, 65001 UTF-8, 932 Shift-JIS
+  uint8_t uiJapanese;               // 0xFF when the user's UI language is Japanese
+  uint8_t consoleSjis;              // 0xFF when also the console speaks Shift-JIS
+  char programDir[PATH_SIZE];       // directory of the program, ending in a backslash
+  char16_t programDirW[PATH_SIZE];  // the same in UTF-16
+  char configDir[PATH_SIZE];        // the user's kinetrace configuration folder, ending in a
+                                    // backslash; "" when HOME and XDG_CONFIG_HOME are unusable
+  char16_t configDirW[PATH_SIZE];   // the same in UTF-16
+  char picturesDir[PATH_SIZE];      // where captures go when the program's folder is not
+                                    // writable (pictures folder\Kinetrace\), or ""
   char16_t picturesDirW[PATH_SIZE]; // the same in UTF-16
-  int8_t displayLevel;             // option -D: detail of the (silent) trace
-  int8_t noDialogLevel;            // option -ND: 1 no result box, 2 no extension question
-  int32_t exitStatus;              // 0, or EXIT_DECLINED
+  int8_t displayLevel;              // option -D: detail of the (silent) trace
+  int8_t noDialogLevel;             // option -ND: 1 no result box, 2 no extension question
+  int32_t exitStatus;               // 0, or EXIT_DECLINED
 };
 extern StartupState gStartup;
 

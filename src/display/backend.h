@@ -158,9 +158,9 @@ constexpr int SCROLL_REQUEST_END = 8;
 // ---- The window-system table ----
 // Every operation the report window needs from the window system, named by what it does
 // for the window (the Win32 call it stands for in brackets). The backends
-// (backends/qt/qt_window.h, backends/win32/win32_window.h) implement them; tests install a recording double. Any member
-// may be null: the window logic then does without it (a null createWindow means no window
-// can be made).
+// (backends/qt/qt_window.h, backends/win32/win32_window.h) implement them; tests install a
+// recording double. Any member may be null: the window logic then does without it (a null
+// createWindow means no window can be made).
 
 constexpr int SCROLL_BAR_HORIZONTAL = 0; // SB_HORZ
 constexpr int SCROLL_BAR_VERTICAL = 1;   // SB_VERT

@@ -28,8 +28,7 @@ void dropTakeFiles(void* drop) {
     const int wideLength = p->dragQueryFileW(drop, i, wide, PATH_SIZE);
     const int ansiLength = p->dragQueryFile(drop, i, ansi, PATH_SIZE);
     // Both forms or neither: the two argument lists must stay aligned by index.
-    if (wideLength <= 0 || wideLength >= PATH_SIZE || ansiLength <= 0 ||
-        ansiLength >= PATH_SIZE) {
+    if (wideLength <= 0 || wideLength >= PATH_SIZE || ansiLength <= 0 || ansiLength >= PATH_SIZE) {
       trace("drop: name %d skipped (%d units, %d bytes)\n", i, wideLength, ansiLength);
       continue;
     }

@@ -335,9 +335,11 @@ int glyphLoadFont(const char* sjisPath, float widthPoints, float heightPoints) {
 #else
   char utf8Path[4096];
   const char* systemPath =
-      sjisPath != nullptr && ansiPathToUtf8(utf8Path, sizeof utf8Path, sjisPath) == 0 ? utf8Path : nullptr;
+      sjisPath != nullptr && ansiPathToUtf8(utf8Path, sizeof utf8Path, sjisPath) == 0 ? utf8Path
+                                                                                      : nullptr;
 #endif
-  if (systemPath == nullptr || gGlyph.ft->newFace(gGlyph.library, systemPath, 0, &gGlyph.face) != 0) {
+  if (systemPath == nullptr ||
+      gGlyph.ft->newFace(gGlyph.library, systemPath, 0, &gGlyph.face) != 0) {
     gGlyph.face = nullptr;
     trace("glyph: the font did not open by its ANSI path\n");
     return GLYPH_LOAD_NO_FACE;

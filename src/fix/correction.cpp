@@ -360,8 +360,8 @@ int scanResultToCopy(int scan) {
 // in the source (its records were copied) is played once for both.
 struct ChainSample {
   FixSweep sweeps[CHAIN_BONE_COUNT];
-  const bool* shared;              // per bone: the source's rotation serves the copy too
-  FixQuat* played;                 // per bone: the source's rotation at the current frame
+  const bool* shared; // per bone: the source's rotation serves the copy too
+  FixQuat* played;    // per bone: the source's rotation at the current frame
   bool source;
 };
 
@@ -452,9 +452,9 @@ void checkSide(int side, FixReport& r) {
   // Positions are compared for the rewritten bones that move in either file.
   bool comparePosition[3];
   for (int k = 0; k < 3; ++k)
-    comparePosition[k] = gFix.rewritten[side][rewritten[k]] &&
-                         (source.movedKeys[side][rewritten[k]] > 0 ||
-                          copy.movedKeys[side][rewritten[k]] > 0);
+    comparePosition[k] =
+        gFix.rewritten[side][rewritten[k]] &&
+        (source.movedKeys[side][rewritten[k]] > 0 || copy.movedKeys[side][rewritten[k]] > 0);
   for (int64_t frame = first; frame <= last; ++frame) {
     const double f = static_cast<double>(frame);
     FixQuat want[3], got[3];

@@ -47,7 +47,7 @@ static_assert(SPECIAL_BONE_NONE <= UINT8_MAX, "a kind fits a byte");
 // and a probe for a new name passes two or three slots, comparing tags without visiting
 // the names (at three quarters full it passed eight).
 
-constexpr uint32_t NAME_CACHE_SLOTS = 131072; // a power of two
+constexpr uint32_t NAME_CACHE_SLOTS = 131072;     // a power of two
 constexpr uint32_t NAME_CACHE_FIRST_SLOTS = 1024; // one page
 static_assert(NAME_CACHE_CAPACITY <= NAME_CACHE_SLOTS / 2, "probes end at an empty slot");
 static_assert(NAME_CACHE_CAPACITY < 65536, "a place fits the low half of a slot");
@@ -75,13 +75,13 @@ struct HotSlot {
 
 struct NameCache {
   NameCacheEntry names[NAME_CACHE_CAPACITY]; // the names of this read, in the order met
-  uint32_t index[NAME_CACHE_SLOTS]; // hash tag << 16 | place + 1; 0 empty; 0..mask in use
-  uint32_t mask;                    // slots in use - 1; set by nameCacheBeginRead, grown
-  HotSlot hot[HOT_SLOTS];           // copies of recently found names, by hash
-  uint16_t read;                    // this read's number, never 0: see HotSlot::read
-  int32_t count;                    // names kept in this read; set by resolveNameSlow
-  int32_t countAtStart[2];          // LIST_BONE / LIST_MORPH counts when the read began
-  bool addedUncached[2];            // an entry was appended to the list once the cache was full
+  uint32_t index[NAME_CACHE_SLOTS];          // hash tag << 16 | place + 1; 0 empty; 0..mask in use
+  uint32_t mask;                             // slots in use - 1; set by nameCacheBeginRead, grown
+  HotSlot hot[HOT_SLOTS];                    // copies of recently found names, by hash
+  uint16_t read;                             // this read's number, never 0: see HotSlot::read
+  int32_t count;                             // names kept in this read; set by resolveNameSlow
+  int32_t countAtStart[2];                   // LIST_BONE / LIST_MORPH counts when the read began
+  bool addedUncached[2]; // an entry was appended to the list once the cache was full
 };
 NameCache gNameCache;
 
@@ -255,7 +255,7 @@ float leFloat(const unsigned char* p) {
 struct DirtyRange {
   int32_t bones = 0;
   int32_t morphs = 0;
-  int32_t bonesReady = 0;  // slots 0..bonesReady have held their start values
+  int32_t bonesReady = 0; // slots 0..bonesReady have held their start values
   int32_t morphsReady = 0;
 };
 DirtyRange gDirty;

@@ -177,14 +177,16 @@ inline uint32_t paddedHashOf(const char* padded) {
 inline int prefixBucket(const char* text, int width) {
   uint32_t v = 0;
   std::memcpy(&v, text, static_cast<size_t>(width));
-  const uint64_t h = (static_cast<uint64_t>(v) << 3 | static_cast<uint64_t>(width)) *
-                     0x9E3779B97F4A7C15ull;
+  const uint64_t h =
+      (static_cast<uint64_t>(v) << 3 | static_cast<uint64_t>(width)) * 0x9E3779B97F4A7C15ull;
   return static_cast<int>(h >> (64 - 10)) & (PREFIX_BUCKETS - 1);
 }
 static_assert(PREFIX_BUCKETS == 1 << 10, "prefixBucket takes the top ten bits");
 
 inline uint32_t exactMaskOf(int list) {
-  return static_cast<uint32_t>(gExactBuckets[list] != 0 ? gExactBuckets[list] : EXACT_BUCKETS_FIRST) - 1;
+  return static_cast<uint32_t>(gExactBuckets[list] != 0 ? gExactBuckets[list]
+                                                        : EXACT_BUCKETS_FIRST) -
+         1;
 }
 
 void chainEntry(int list, int e, uint32_t exactMask) {
@@ -282,8 +284,7 @@ int bestOfChain(const NameList& l, const NameListIndex& x, int e, const char* na
 
 // The highest entry up to last that matches name, whose whole-text hash is h. Inlined into
 // the motion's search, which runs once for every name a motion brings.
-[[gnu::always_inline]] inline int findHashedUpTo(int list, const char* name, uint32_t h,
-                                                 int last) {
+[[gnu::always_inline]] inline int findHashedUpTo(int list, const char* name, uint32_t h, int last) {
   const NameList& l = gNameLists[list]; // an unused list has count 0: nothing to search
   if (last > l.count)
     last = l.count; // texts above count are stale leftovers of an earlier run
@@ -306,7 +307,7 @@ int bestOfChain(const NameList& l, const NameListIndex& x, int e, const char* na
   const uint8_t widths = gPrefixWidths[list];
   if (widths == 0 && x.wildHead == 0)
     return best; // a list of plain names, as the morph list is
-  int lead = 0; // the name's length, counted up to 4 (no byte after its NUL is read)
+  int lead = 0;  // the name's length, counted up to 4 (no byte after its NUL is read)
   while (lead < 4 && name[lead] != '\0')
     ++lead;
   if ((widths & 4) != 0 && lead >= 4)

@@ -1,10 +1,10 @@
 // The OS layer: the few operating-system services the program needs (files, folders, the
 // process, the user's language), implemented by os_posix.cpp on Linux and by os_win32.cpp
-// on Windows. It is the bottom of the program and includes nothing of the folders above. Paths here are UTF-8, as the Linux file system
-// speaks them; converting the program's Shift-JIS and UTF-16 path forms to and from UTF-8
-// is the text subsystem's job (text/pathconv.h). On Windows the two forms are the
-// system's own (the ANSI code page and UTF-16), so the section at the end takes them as
-// they are, and the UTF-8 functions serve only callers that hold a UTF-8 path.
+// on Windows. It is the bottom of the program and includes nothing of the folders above. Paths here
+// are UTF-8, as the Linux file system speaks them; converting the program's Shift-JIS and UTF-16
+// path forms to and from UTF-8 is the text subsystem's job (text/pathconv.h). On Windows the two
+// forms are the system's own (the ANSI code page and UTF-16), so the section at the end takes them
+// as they are, and the UTF-8 functions serve only callers that hold a UTF-8 path.
 //
 // Windows share modes have no meaning here: a file opened for reading never locks others
 // out, and nothing here emulates that.
@@ -72,7 +72,7 @@ constexpr int OS_ENTRY_NONE = 0;    // no entry at the path
 constexpr int OS_ENTRY_REGULAR = 1; // a regular file (links followed)
 constexpr int OS_ENTRY_CHAR = 2;    // a character device (links followed)
 constexpr int OS_ENTRY_OTHER = 3;   // a directory, FIFO, socket, block device, or a
-                                         // link that leads nowhere
+                                    // link that leads nowhere
 // The kind of entry at the path: lstat tells whether there is one, stat what it leads to.
 int osFileKind(const char* utf8Path);
 // 1 when both paths name the same file (stat: device and inode, links followed), 0
@@ -90,8 +90,7 @@ int osEntryExists(const char* utf8Path);
 // included, in the order the system reports them. Returns 0, or -1 when the directory
 // cannot be listed. visit returns 0 to go on, nonzero to stop.
 int osListDirectory(const char* utf8Dir,
-                          int (*visit)(const char* name, int isDirectory, void* context),
-                          void* context);
+                    int (*visit)(const char* name, int isDirectory, void* context), void* context);
 // mkdir(path, 0777), the umask applied. Returns 0 when the directory was made or a
 // directory is already there (links followed), -1 otherwise.
 int osMakeDirectory(const char* utf8Path);
@@ -105,8 +104,7 @@ int osExecutablePath(char* out, size_t size);
 // Loads the shared module at utf8Path, keeping its symbols to itself, and returns the
 // address of its symbol; nullptr when either cannot be had, with the loader's reason in
 // error (errorSize bytes).
-void* osModuleSymbol(const char* utf8Path, const char* symbol, char* error,
-                           size_t errorSize);
+void* osModuleSymbol(const char* utf8Path, const char* symbol, char* error, size_t errorSize);
 void osSleepMs(int milliseconds);
 // The value of an environment variable, or nullptr when it is unset or empty. The text
 // stays valid until the environment changes.
@@ -160,7 +158,7 @@ int osFileKindAnsi(const char* ansiPath);
 int osFileKindWide(const char16_t* widePath);
 // As osSameFile (volume serial number and file index); a null form is not used.
 int osSameFileForms(const char* ansiA, const char16_t* wideA, const char* ansiB,
-                          const char16_t* wideB);
+                    const char16_t* wideB);
 // FindFirstFileA/W on the path (wildcards allowed): the stored name of the first match that
 // is not a directory, looking at no more than two matches. Returns 0 with the name in out
 // (outSize characters), -1 when nothing or only a directory matches, -2 when the first two

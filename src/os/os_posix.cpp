@@ -220,8 +220,7 @@ int osEntryExists(const char* utf8Path) {
 }
 
 int osListDirectory(const char* utf8Dir,
-                          int (*visit)(const char* name, int isDirectory, void* context),
-                          void* context) {
+                    int (*visit)(const char* name, int isDirectory, void* context), void* context) {
   DIR* dir = ::opendir(utf8Dir[0] != '\0' ? utf8Dir : ".");
   if (dir == nullptr)
     return -1;
@@ -267,8 +266,7 @@ int osExecutablePath(char* out, size_t size) {
   return 0;
 }
 
-void* osModuleSymbol(const char* utf8Path, const char* symbol, char* error,
-                           size_t errorSize) {
+void* osModuleSymbol(const char* utf8Path, const char* symbol, char* error, size_t errorSize) {
   auto fail = [&]() -> void* {
     const char* reason = dlerror();
     std::snprintf(error, errorSize, "%s", reason != nullptr ? reason : "not loadable");

@@ -12,7 +12,8 @@
 #include <string>
 #include <windows.h>
 
-static_assert(sizeof(wchar_t) == sizeof(char16_t), "UTF-16 paths go to the W functions as they are");
+static_assert(sizeof(wchar_t) == sizeof(char16_t),
+              "UTF-16 paths go to the W functions as they are");
 
 namespace {
 
@@ -346,11 +347,12 @@ int osFileKindWide(const char16_t* widePath) {
 }
 
 int osSameFile(const char* utf8PathA, const char* utf8PathB) {
-  return sameIdentity(probeWide(fromUtf8(utf8PathA).c_str()), probeWide(fromUtf8(utf8PathB).c_str()));
+  return sameIdentity(probeWide(fromUtf8(utf8PathA).c_str()),
+                      probeWide(fromUtf8(utf8PathB).c_str()));
 }
 
 int osSameFileForms(const char* ansiA, const char16_t* wideA, const char* ansiB,
-                          const char16_t* wideB) {
+                    const char16_t* wideB) {
   HANDLE a = wideA != nullptr ? probeWide(wide(wideA)) : probeAnsi(ansiA);
   HANDLE b = wideB != nullptr ? probeWide(wide(wideB)) : probeAnsi(ansiB);
   return sameIdentity(a, b);
@@ -367,8 +369,7 @@ int osEntryExists(const char* utf8Path) {
 }
 
 int osListDirectory(const char* utf8Dir,
-                          int (*visit)(const char* name, int isDirectory, void* context),
-                          void* context) {
+                    int (*visit)(const char* name, int isDirectory, void* context), void* context) {
   std::wstring pattern = fromUtf8(utf8Dir[0] != '\0' ? utf8Dir : ".");
   if (pattern.empty())
     return -1;
@@ -381,7 +382,8 @@ int osListDirectory(const char* utf8Dir,
     return -1;
   do {
     char name[MAX_PATH * 3];
-    if (WideCharToMultiByte(CP_UTF8, 0, found.cFileName, -1, name, sizeof name, nullptr, nullptr) <= 0)
+    if (WideCharToMultiByte(CP_UTF8, 0, found.cFileName, -1, name, sizeof name, nullptr, nullptr) <=
+        0)
       continue;
     if (visit(name, (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0, context) != 0)
       break;
@@ -496,7 +498,8 @@ int osExecutablePath(char* out, size_t size) {
   wchar_t path[MAX_PATH];
   DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
   if (size == 0 || n == 0 || n >= MAX_PATH ||
-      WideCharToMultiByte(CP_UTF8, 0, path, -1, out, static_cast<int>(size), nullptr, nullptr) <= 0) {
+      WideCharToMultiByte(CP_UTF8, 0, path, -1, out, static_cast<int>(size), nullptr, nullptr) <=
+          0) {
     if (size != 0)
       out[0] = '\0';
     return -1;
@@ -534,8 +537,7 @@ const char16_t* osCommandLineWide() {
   return reinterpret_cast<const char16_t*>(GetCommandLineW());
 }
 
-void* osModuleSymbol(const char* utf8Path, const char* symbol, char* error,
-                           size_t errorSize) {
+void* osModuleSymbol(const char* utf8Path, const char* symbol, char* error, size_t errorSize) {
   // A module is loaded once and stays for the process's life, as its windows may.
   HMODULE module = LoadLibraryW(fromUtf8(utf8Path).c_str());
   FARPROC address = module != nullptr ? GetProcAddress(module, symbol) : nullptr;
@@ -576,7 +578,8 @@ unsigned osConsoleOutputCodePage() {
 int osWideToAnsi(char* out, size_t size, const char16_t* text) {
   if (size == 0)
     return -1;
-  int n = WideCharToMultiByte(CP_ACP, 0, wide(text), -1, out, static_cast<int>(size), nullptr, nullptr);
+  int n =
+      WideCharToMultiByte(CP_ACP, 0, wide(text), -1, out, static_cast<int>(size), nullptr, nullptr);
   if (n <= 0) {
     out[0] = '\0';
     return -1;
@@ -587,7 +590,8 @@ int osWideToAnsi(char* out, size_t size, const char16_t* text) {
 int osAnsiToWide(char16_t* out, size_t units, const char* text) {
   if (units == 0)
     return -1;
-  int n = MultiByteToWideChar(CP_ACP, 0, text, -1, reinterpret_cast<wchar_t*>(out), static_cast<int>(units));
+  int n = MultiByteToWideChar(CP_ACP, 0, text, -1, reinterpret_cast<wchar_t*>(out),
+                              static_cast<int>(units));
   if (n <= 0) {
     out[0] = 0;
     return -1;
@@ -617,7 +621,8 @@ PendingBytes gPending[3];
 // Bytes at the end of text that begin a UTF-8 character not yet complete.
 size_t unfinishedTail(const char* text, size_t size) {
   size_t back = 0;
-  while (back < size && back < 3 && (static_cast<unsigned char>(text[size - 1 - back]) & 0xC0) == 0x80)
+  while (back < size && back < 3 &&
+         (static_cast<unsigned char>(text[size - 1 - back]) & 0xC0) == 0x80)
     ++back;
   if (back == size)
     return 0;
@@ -643,7 +648,8 @@ size_t osWriteText(int stream, const char* text, size_t size) {
   whole.resize(whole.size() - tail);
   if (whole.empty())
     return size;
-  int units = MultiByteToWideChar(CP_UTF8, 0, whole.data(), static_cast<int>(whole.size()), nullptr, 0);
+  int units =
+      MultiByteToWideChar(CP_UTF8, 0, whole.data(), static_cast<int>(whole.size()), nullptr, 0);
   std::wstring out(static_cast<size_t>(units > 0 ? units : 0), L'\0');
   if (units > 0)
     MultiByteToWideChar(CP_UTF8, 0, whole.data(), static_cast<int>(whole.size()), &out[0], units);

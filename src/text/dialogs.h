@@ -50,11 +50,11 @@ struct OpenDialogRecord {
   uint32_t fileSize;    // PATH_SIZE
   uint32_t flags;       // OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST
   // UTF-16 form
-  char16_t filterW[OPEN_DIALOG_FILTER_SIZE];   // description, NUL, pattern, NUL, ..., NUL
-  char16_t fileW[PATH_SIZE];       // initial file name; the chosen path on return
-  char16_t initialDirW[PATH_SIZE]; // empty: none
-  const char16_t* titleW;                      // constant text
-  const char16_t* defExtW;                     // without the dot; nullptr: none
+  char16_t filterW[OPEN_DIALOG_FILTER_SIZE]; // description, NUL, pattern, NUL, ..., NUL
+  char16_t fileW[PATH_SIZE];                 // initial file name; the chosen path on return
+  char16_t initialDirW[PATH_SIZE];           // empty: none
+  const char16_t* titleW;                    // constant text
+  const char16_t* defExtW;                   // without the dot; nullptr: none
   // ANSI form
   char filter[OPEN_DIALOG_FILTER_SIZE];
   char file[PATH_SIZE];

@@ -99,12 +99,12 @@ void closeOpened(OpenFile* f) {
 
 ByteReader gByteReader = {
     {nullptr, -1}, // file
-    0,       // fill
-    0,       // index
-    0,       // position
-    0xFF,    // ended: nothing open
-    {},      // buffer
-    {},      // streamBuffer
+    0,             // fill
+    0,             // index
+    0,             // position
+    0xFF,          // ended: nothing open
+    {},            // buffer
+    {},            // streamBuffer
 };
 
 namespace {
@@ -257,7 +257,8 @@ int rfread(void* destination, int count) {
   r.index = 0;
   int direct = 0;
   if (inStreamMode(r.file)) {
-    size_t n = std::fread(out + fromBuffer, 1, static_cast<size_t>(count - fromBuffer), r.file.stream);
+    size_t n =
+        std::fread(out + fromBuffer, 1, static_cast<size_t>(count - fromBuffer), r.file.stream);
     direct = static_cast<int>(n);
     if (direct < count - fromBuffer)
       rfclose();

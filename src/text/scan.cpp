@@ -14,7 +14,6 @@ int openText(const char* ansiPath, const char16_t* widePath, int useWide) {
   return useWide ? rf2openW(widePath) : rf2open(ansiPath);
 }
 
-
 } // namespace
 
 // ---- UTF-8 ----

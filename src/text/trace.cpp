@@ -1,3 +1,5 @@
 #include "text/trace.h"
 
-int trace(const char* /*fmt*/, ...) { return 0; }
+int trace(const char* /*fmt*/, ...) {
+  return 0;
+}

@@ -39,7 +39,8 @@ TEST(ConsoleFileList, MoreFilesThanTheArgumentTablesHoldAreAllChecked) {
     char expected[48];
     std::snprintf(expected, sizeof expected, "{\"file\":\"f%04d.vmd\",", i);
     const std::string& object = out[static_cast<size_t>(line)];
-    outOfPlace += object.rfind(expected, 0) != 0 || object.find("\"readResult\":0,") == std::string::npos;
+    outOfPlace +=
+        object.rfind(expected, 0) != 0 || object.find("\"readResult\":0,") == std::string::npos;
   }
   EXPECT_EQ(outOfPlace, 0);
   EXPECT_NE(out[701].find("\"readResult\":-1"), std::string::npos);
@@ -54,7 +55,8 @@ TEST(ConsoleFileList, AnArgumentTooLongForAPathIsReportedNotDropped) {
   const std::string huge(70000, 'x');
   const Outcome r = runConsoleCaptured({"--print", "--color=never", good, huge, good});
   EXPECT_EQ(r.status, 2);
-  EXPECT_NE(r.err.find(": path too long (70000 characters, at most 259)"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find(": path too long (70000 characters, at most 259)"), std::string::npos)
+      << r.err;
   size_t reports = 0;
   for (const std::string& line : lines(r.out))
     reports += line.rfind("(OK)", 0) == 0;

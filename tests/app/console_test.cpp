@@ -248,7 +248,8 @@ TEST_F(Console, FilesThatGiveNoVerdict) {
     Outcome printedOut = runProgram({"--print", good, c.path});
     EXPECT_EQ(printedOut.status, 2);
     EXPECT_EQ(printedOut.err, err);
-    EXPECT_EQ(printedOut.out, printed(kSmallRows, kOk) + "\n" + c.name + "\n\n\n" + c.reason + "\n");
+    EXPECT_EQ(printedOut.out,
+              printed(kSmallRows, kOk) + "\n" + c.name + "\n\n\n" + c.reason + "\n");
 
     Outcome json = runProgram({"--json", c.path});
     EXPECT_EQ(json.status, 2);
@@ -345,7 +346,11 @@ TEST_F(Console, WriteErrorsFail) {
 // Names from a file cannot reach the terminal as control sequences.
 TEST_F(Console, PrintShowsControlCharactersAsQuestionMarks) {
   VmdBuilder b;
-  b.header("\x1b]0;owned\x07").count(1).bone("\x1b[31m\x7f" "ab", 0, 1.0f, 0, 0, {});
+  b.header("\x1b]0;owned\x07")
+      .count(1)
+      .bone("\x1b[31m\x7f"
+            "ab",
+            0, 1.0f, 0, 0, {});
   b.count(0).emptyTail();
   const std::string file = write("control.vmd", b.bytes);
   for (const char* colour : {"--color=never", "--color=always"}) {
@@ -482,9 +487,9 @@ TEST_F(Console, JsonObjectPerFile) {
     std::sort(keys.begin(), keys.end());
     return keys;
   };
-  EXPECT_EQ(keysOf(j), sorted({"file", "path", "readResult", "error", "model", "categories",
-                               "resultText", "counters", "flags", "blocks", "lines", "bones",
-                               "morphs"}));
+  EXPECT_EQ(keysOf(j),
+            sorted({"file", "path", "readResult", "error", "model", "categories", "resultText",
+                    "counters", "flags", "blocks", "lines", "bones", "morphs"}));
   EXPECT_EQ(keysOf(j["counters"]), sorted({"mustFixCount", "checkReadmeCount", "somewhatRoughCount",
                                            "slightlyRoughCount"}));
   EXPECT_EQ(keysOf(j["flags"]),
@@ -596,7 +601,13 @@ TEST_F(Console, JsonFloatsAreTheShortestDecimalOfTheFloat) {
 // Entries are written straight into the line; a name the dump must escape goes through it,
 // and the entry's members must follow it whole.
 TEST_F(Console, JsonEntriesKeepNamesThatNeedEscaping) {
-  const std::string names[] = {"a\"b", "c\\d", "\x01" "e", "f\x7f", "\x1b[31m", sjis("表\"情")};
+  const std::string names[] = {"a\"b",
+                               "c\\d",
+                               "\x01"
+                               "e",
+                               "f\x7f",
+                               "\x1b[31m",
+                               sjis("表\"情")};
   VmdBuilder b;
   b.header().count(static_cast<int>(std::size(names)));
   for (size_t i = 0; i < std::size(names); ++i)

@@ -37,9 +37,9 @@ TEST(FileNames, EveryNameTheFileSystemHoldsIsRead) {
     const char* file; // the JSON "file": what Shift-JIS makes of bytes that are not UTF-8
   } cases[] = {
       {"\x83\x82\x81\x5B\x83\x56\x83\x87\x83\x93.vmd", "モーション.vmd"}, // Shift-JIS bytes
-      {"\x95\x5C\x8F\xEE.vmd", "表情.vmd"},                                 // 0x5C as a second byte
-      {"caf\xE9.vmd", "caf?.vmd"},                                          // Latin-1
-      {"\xFF\xFE.vmd", "??.vmd"},                                           // neither
+      {"\x95\x5C\x8F\xEE.vmd", "表情.vmd"},                               // 0x5C as a second byte
+      {"caf\xE9.vmd", "caf?.vmd"},                                        // Latin-1
+      {"\xFF\xFE.vmd", "??.vmd"},                                         // neither
       {"say \"hi\".vmd", "say \"hi\".vmd"},
       {"\"", "\""},
       {"\x83\x82/\x95\x5C.vmd", "表.vmd"},

@@ -4,8 +4,8 @@
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <string>
-#include <vector>
 #include <sys/stat.h>
+#include <vector>
 
 #include "app/backend.h"
 #include "common/program_run.h"

@@ -39,11 +39,11 @@ TEST(UserAlias, TheUsersFileComesBeforeTheOneBesideTheProgram) {
 
   const struct {
     const char* name;
-    const char* configHome;    // XDG_CONFIG_HOME below home, "" unset
-    const char* userAliasIn;   // folder below home holding the user's alias.ini, "" none
-    bool besideProgram;        // alias.ini beside the program
-    const char* bonesLine;     // the report's bone heading
-    const char* centreName;    // how the centre bone is shown
+    const char* configHome;  // XDG_CONFIG_HOME below home, "" unset
+    const char* userAliasIn; // folder below home holding the user's alias.ini, "" none
+    bool besideProgram;      // alias.ini beside the program
+    const char* bonesLine;   // the report's bone heading
+    const char* centreName;  // how the centre bone is shown
   } cases[] = {
       {"no alias file", "", "", false, "使用ボーン: ", "センター"},
       {"beside the program", "", "", true, "Bones: ", "ProgramCentre"},
@@ -67,8 +67,7 @@ TEST(UserAlias, TheUsersFileComesBeforeTheOneBesideTheProgram) {
     const std::string out =
         test_program::runProgram({"--print", "--color=never", motion}, options).out;
     EXPECT_NE(out.find(c.bonesLine), std::string::npos) << out;
-    EXPECT_NE(out.find(std::string("  ") + c.centreName + "  (1 keys)"), std::string::npos)
-        << out;
+    EXPECT_NE(out.find(std::string("  ") + c.centreName + "  (1 keys)"), std::string::npos) << out;
   }
 }
 

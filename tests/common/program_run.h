@@ -51,12 +51,12 @@ struct Outcome {
 enum Output { TO_FILE, TO_TERMINAL, TO_FULL_DEVICE };
 
 struct RunOptions {
-  Output output = TO_FILE;            // where standard output goes; a terminal's CR LF read as LF
-  std::string program = kProgramPath; // the program file to run
-  const char* noColor = nullptr;      // NO_COLOR's value; nullptr: NO_COLOR removed
-  const char* term = nullptr;         // TERM's value; nullptr: as inherited
-  std::string directory;              // working directory; "": the test's own
-  int deadlineSeconds = 0;            // above 0: killed when still running after this long
+  Output output = TO_FILE;              // where standard output goes; a terminal's CR LF read as LF
+  std::string program = kProgramPath;   // the program file to run
+  const char* noColor = nullptr;        // NO_COLOR's value; nullptr: NO_COLOR removed
+  const char* term = nullptr;           // TERM's value; nullptr: as inherited
+  std::string directory;                // working directory; "": the test's own
+  int deadlineSeconds = 0;              // above 0: killed when still running after this long
   std::vector<std::string> environment; // NAME=value to set, or NAME alone to remove
 };
 

@@ -38,7 +38,9 @@ inline FILE* openFile(const std::string& path, const char* mode) {
   return std::fopen(path.c_str(), mode);
 }
 // Makes the folder. Returns 0, or -1 when it could not be made.
-inline int makeFolder(const std::string& path) { return mkdir(path.c_str(), 0700); }
+inline int makeFolder(const std::string& path) {
+  return mkdir(path.c_str(), 0700);
+}
 // 1 when there is an entry at the path.
 inline bool exists(const std::string& path) {
   struct stat s;
@@ -60,7 +62,9 @@ inline std::vector<std::string> listFolder(const std::string& dir) {
   std::sort(names.begin(), names.end());
   return names;
 }
-inline pid_t currentProcess() { return getpid(); }
+inline pid_t currentProcess() {
+  return getpid();
+}
 #endif
 
 // The program's ANSI form of an ASCII path made by a test: every '/' a backslash.
@@ -112,14 +116,24 @@ public:
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
 
-  bool ok() const { return !dir_.empty(); }
+  bool ok() const {
+    return !dir_.empty();
+  }
   // The folder itself (UTF-8), and the UTF-8 path of name inside it.
-  const std::string& path() const { return dir_; }
-  const std::string& dir() const { return dir_; }
-  std::string path(const std::string& name) const { return dir_ + "/" + name; }
+  const std::string& path() const {
+    return dir_;
+  }
+  const std::string& dir() const {
+    return dir_;
+  }
+  std::string path(const std::string& name) const {
+    return dir_ + "/" + name;
+  }
   // The program's path forms of name in the folder (name's bytes or units as given),
   // every '/' a backslash.
-  std::string ansi(const std::string& name) const { return ansiPathOf(path(name)); }
+  std::string ansi(const std::string& name) const {
+    return ansiPathOf(path(name));
+  }
   std::u16string wide(const std::u16string& name) const {
     std::u16string s;
     for (char c : dir_)
@@ -153,8 +167,12 @@ public:
     return write(name, std::vector<uint8_t>(bytes));
   }
   // An empty file, and a folder.
-  void file(const std::string& name) const { write(name, "", 0); }
-  void folder(const std::string& name) const { makeFolder(path(name)); }
+  void file(const std::string& name) const {
+    write(name, "", 0);
+  }
+  void folder(const std::string& name) const {
+    makeFolder(path(name));
+  }
 
 private:
 #ifndef _WIN32

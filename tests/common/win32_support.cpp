@@ -11,16 +11,16 @@
 namespace {
 
 std::wstring widen(const std::string& utf8) {
-  const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
-                                    nullptr, 0);
+  const int n =
+      MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
   std::wstring out(static_cast<size_t>(n), L'\0');
   MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(), n);
   return out;
 }
 
 std::string narrow(const std::wstring& wide) {
-  const int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
-                                    nullptr, 0, nullptr, nullptr);
+  const int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr,
+                                    0, nullptr, nullptr);
   std::string out(static_cast<size_t>(n), '\0');
   WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), out.data(), n,
                       nullptr, nullptr);
@@ -196,19 +196,18 @@ Outcome runProgram(const std::vector<std::string>& args, const RunOptions& optio
   startup.hStdError = err;
   PROCESS_INFORMATION process = {};
   const std::wstring directory = widen(options.directory);
-  const BOOL started = CreateProcessW(
-      widen(options.program).c_str(), commandLine.data(), nullptr, nullptr, TRUE,
-      CREATE_UNICODE_ENVIRONMENT | CREATE_NO_WINDOW, block.data(),
-      directory.empty() ? nullptr : directory.c_str(), &startup, &process);
+  const BOOL started =
+      CreateProcessW(widen(options.program).c_str(), commandLine.data(), nullptr, nullptr, TRUE,
+                     CREATE_UNICODE_ENVIRONMENT | CREATE_NO_WINDOW, block.data(),
+                     directory.empty() ? nullptr : directory.c_str(), &startup, &process);
   CloseHandle(in);
   CloseHandle(out);
   CloseHandle(err);
   Outcome result;
   if (!started)
     return result;
-  const DWORD wait = options.deadlineSeconds > 0
-                         ? static_cast<DWORD>(options.deadlineSeconds) * 1000
-                         : INFINITE;
+  const DWORD wait =
+      options.deadlineSeconds > 0 ? static_cast<DWORD>(options.deadlineSeconds) * 1000 : INFINITE;
   if (WaitForSingleObject(process.hProcess, wait) == WAIT_TIMEOUT) {
     TerminateProcess(process.hProcess, 137);
     WaitForSingleObject(process.hProcess, INFINITE);

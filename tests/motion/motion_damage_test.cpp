@@ -190,7 +190,7 @@ TEST(MotionDamage, ANameFloodCutAnywhere) {
   b.raw(tail.data() + tailStart, tail.size() - tailStart);
   const size_t morphs = 54 + kKeys * 111 + 4;
   const size_t lengths[] = {
-      54 + 16000 * 111 + 60, morphs - 2,          morphs + 16500 * 23 + 7,
+      54 + 16000 * 111 + 60,    morphs - 2,          morphs + 16500 * 23 + 7,
       morphs + 16500 * 23 + 20, morphs + kKeys * 23, b.bytes.size(),
   };
   TempDir dir;

@@ -93,8 +93,8 @@ TEST(BuiltinTables, EveryNameConvertsWhole) {
       EXPECT_STREQ(back, l.source(e)) << "list " << l.list << " entry " << e;
       char forward[256] = "";
       strutf82sjis(forward, l.source(e));
-      EXPECT_STREQ(stored, forward) << "list " << l.list << " entry " << e
-                                    << ": run tools/gen_builtin_names.py";
+      EXPECT_STREQ(stored, forward)
+          << "list " << l.list << " entry " << e << ": run tools/gen_builtin_names.py";
       EXPECT_LT(std::strlen(stored), std::strlen(l.source(e)) + 1);
     }
   }

@@ -324,8 +324,18 @@ TEST(NameList, IndexedSearchesFindWhatAWalkFromTheTopFinds) {
   for (int i = 0; nameListCount(LIST_BONE) < NAME_LIST_CAPACITY; ++i)
     nameListAppendLiteral(LIST_BONE, ("lit" + std::to_string(i)).c_str());
   const std::string names[] = {
-      sjis("左目先"), sjis("髪1"), sjis("センター"), sjis("スカート"), sjis("左人指３先"),
-      sjis("左足首リボン"), "lit0", "lit16000", "lit99999", "", "x", sjis("揺れ幅2"),
+      sjis("左目先"),
+      sjis("髪1"),
+      sjis("センター"),
+      sjis("スカート"),
+      sjis("左人指３先"),
+      sjis("左足首リボン"),
+      "lit0",
+      "lit16000",
+      "lit99999",
+      "",
+      "x",
+      sjis("揺れ幅2"),
   };
   // Rising bounds: the first name's searches chain the list a part at a time.
   const int bounds[] = {0, 1, 100, builtins, builtins + 5, NAME_LIST_CAPACITY, 100};

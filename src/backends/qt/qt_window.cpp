@@ -36,9 +36,9 @@
 #include <string>
 #include <vector>
 
+#include "backends/qt/qt_dialogs.h"
 #include "display/backend.h"
 #include "os/os.h"
-#include "backends/qt/qt_dialogs.h"
 #include "text/encoding.h"
 #include "text/pathconv.h"
 
@@ -542,7 +542,8 @@ QIcon applicationIcon() {
   QIcon icon;
   char exe[4096];
   if (osExecutablePath(exe, sizeof exe) == 0) {
-    const QString icons = QString::fromUtf8(exe).section('/', 0, -2) + "/../../share/icons/hicolor/";
+    const QString icons =
+        QString::fromUtf8(exe).section('/', 0, -2) + "/../../share/icons/hicolor/";
     for (int size : {16, 32, 48, 64, 128, 256}) {
       const QString file = icons + QString("%1x%1/apps/%2.png").arg(size).arg(id);
       if (QFile::exists(file))
