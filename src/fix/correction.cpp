@@ -183,6 +183,11 @@ bool frameSpan(const FixScan& scan, int side, int64_t* first, int64_t* last) {
 
 int composeAll(const FixScan& scan, FixReport& r) {
   for (int side = 0; side < FIX_SIDE_COUNT; ++side) {
+    int rewrittenCount = 0;
+    for (int bone = 0; bone < CHAIN_BONE_COUNT; ++bone)
+      rewrittenCount += gFix.rewritten[side][bone] ? 1 : 0;
+    const double tolerance =
+        FIX_CHAIN_TOLERANCE_DEGREES / (rewrittenCount > 0 ? rewrittenCount : 1);
     for (int bone = 0; bone < CHAIN_BONE_COUNT; ++bone) {
       gFix.composed[side][bone].keys.clear();
       if (!gFix.rewritten[side][bone])
@@ -203,8 +208,8 @@ int composeAll(const FixScan& scan, FixReport& r) {
         r.badFrame = static_cast<int32_t>(last);
         return FIX_COPY_TOO_LONG;
       }
-      const int result = fixCompose(&gFix.composed[side][bone], c.sources, c.count, c.primary,
-                                    FIX_TOLERANCE_DEGREES, nullptr);
+      const int result =
+          fixCompose(&gFix.composed[side][bone], c.sources, c.count, c.primary, tolerance, nullptr);
       if (result == FIX_ERROR_NO_MEMORY)
         return FIX_COPY_NO_MEMORY;
       if (result != FIX_OK)
