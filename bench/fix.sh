@@ -28,15 +28,8 @@ done
 mkdir -p "$OUT/fix"
 
 echo "== building"
-c++ -O2 -std=c++17 -Wall -Wextra -o "$OUT/gen_motion" "$ROOT/bench/gen_motion.cpp"
-if [[ -n "${KINETRACE:-}" ]]; then
-  BUILD_NOTE="given binary $KINETRACE"
-else
-  cmake -S "$ROOT" -B "$OUT/build" -DCMAKE_BUILD_TYPE=Release -DKINETRACE_TESTS=OFF >/dev/null
-  cmake --build "$OUT/build" -j"$JOBS" --target kinetrace >/dev/null
-  KINETRACE=$OUT/build/bin/kinetrace
-  BUILD_NOTE="Release build in bench/out/build"
-fi
+# shellcheck source=bench/build.sh
+. "$ROOT/bench/build.sh"
 
 echo "== motions"
 DANCES=()

@@ -34,18 +34,11 @@ done
 mkdir -p "$OUT"
 
 echo "== building"
-c++ -O2 -std=c++17 -Wall -Wextra -o "$OUT/gen_motion" "$ROOT/bench/gen_motion.cpp"
+# shellcheck source=bench/build.sh
+. "$ROOT/bench/build.sh"
 cc -O2 -std=c11 -Wall -Wextra -o "$OUT/floor" "$ROOT/bench/floor.c" -lm
 # The floor of one invocation: a C program that does nothing.
 printf 'int main(void) { return 0; }\n' | cc -O2 -x c -o "$OUT/nothing" -
-if [[ -n "${KINETRACE:-}" ]]; then
-  BUILD_NOTE="given binary $KINETRACE"
-else
-  cmake -S "$ROOT" -B "$OUT/build" -DCMAKE_BUILD_TYPE=Release -DKINETRACE_TESTS=OFF >/dev/null
-  cmake --build "$OUT/build" -j"$JOBS" --target kinetrace >/dev/null
-  KINETRACE=$OUT/build/bin/kinetrace
-  BUILD_NOTE="Release build in bench/out/build"
-fi
 
 echo "== motions"
 LARGE=$OUT/large-$BONE_KEYS-$MORPH_KEYS.vmd
