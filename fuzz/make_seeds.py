@@ -2,8 +2,9 @@
 """Writes the hand-made seed inputs of the fuzz targets into fuzz/corpus/<target>/seed-*.
 
 The seeds are small and committed; run this again after changing it. The run script also
-feeds the sample motions (../shared/samples/vmd and samples/) to the motion target.
+feeds the sample motions (../shared/samples/vmd and samples/) to the motion and fix targets.
 """
+import math
 import os
 import struct
 
@@ -72,6 +73,42 @@ def motion_seeds():
         "seed-huge-count.vmd": vmd("", bones[:2], counts={"bones": 0x7FFFFFFF}),
         "seed-model-lead.vmd": vmd("", bones[:1])[:30] + sjis("あいうえおかきくけ") + b"\x82"
         + vmd("", bones[:1])[50:],
+    }
+
+
+def fix_seeds():
+    def turn(axis, degrees):
+        half = math.radians(degrees) / 2
+        v = [0.0, 0.0, 0.0]
+        v[axis] = math.sin(half)
+        return (*v, math.cos(half))
+
+    still = (0, 0, 0)
+    arm_and_twist = [("左腕", 0, still, turn(2, 0)), ("左腕", 10, still, turn(2, 40)),
+                     ("左腕", 20, still, turn(2, -30)), ("左腕捩", 0, still, turn(0, 0)),
+                     ("左腕捩", 5, still, turn(0, 20)), ("左腕捩", 20, still, turn(0, -60))]
+    wrist = [("右手首", 0, still, turn(1, 10)), ("右手首", 8, still, turn(1, -50)),
+             ("右手捩", 4, still, turn(0, 90)), ("右手捩", 9, still, turn(0, 170))]
+    shoulder_p = [("左肩P", 0, still, turn(2, 0)), ("左肩P", 6, still, turn(2, 25)),
+                  ("左肩", 0, still, turn(2, 0)), ("左肩", 6, still, turn(0, 15)),
+                  ("左腕", 3, still, turn(1, 30))]
+    return {
+        # Keys out of order, a frame keyed twice, a twist key that moves.
+        "seed-arm-twist.vmd": vmd("ミク",
+                                  arm_and_twist[::-1] + [("左腕捩", 5, (1, 0, 0), turn(0, 5))],
+                                  [("あ", 0, 1.0)], cameras=1),
+        "seed-wrist-twist.vmd": vmd("", wrist),
+        "seed-shoulder-p.vmd": vmd("", shoulder_p + arm_and_twist[3:]),
+        "seed-renames.vmd": vmd("", [("上半身２", 0, still, turn(0, 10)),
+                                     ("左足ＩＫ親", 2, (0, 1, 0), turn(1, 5)),
+                                     ("右足ＩＫ親", 2, still, turn(1, 5)),
+                                     ("右足IK親", 4, still, turn(1, 9))], show_ik=(2,)),
+        "seed-no-rotation.vmd": vmd("", [("左腕捩", 3, still, (0, 0, 0, 0)),
+                                         ("左腕", 0, still, turn(2, 10))]),
+        "seed-long-segment.vmd": vmd("", [("左腕", 0, still, turn(2, 0)),
+                                          ("左腕", 3900, still, turn(2, 170)),
+                                          ("左腕捩", 1, still, turn(0, 0)),
+                                          ("左腕捩", 3000, still, turn(0, 120))]),
     }
 
 
@@ -156,6 +193,7 @@ def glyph_seeds():
 def main():
     sets = {
         "fuzz_motion": motion_seeds(),
+        "fuzz_fix": fix_seeds(),
         "fuzz_alias": alias_seeds(),
         "fuzz_args": args_seeds(),
         "fuzz_encoding": encoding_seeds(),

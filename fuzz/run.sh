@@ -7,11 +7,11 @@
 #   -t SECONDS   time per target (default 30)
 #   -r RUNS      also stop a target after this many executions (default: no limit)
 #   -j PARALLEL  targets run at the same time, one process each (default 1)
-#   TARGET       motion alias args encoding scan namelist glyph (default: all)
+#   TARGET       motion fix alias args encoding scan namelist glyph (default: all)
 #
 # Corpora grow in fuzz/corpus/fuzz_<target>/ next to the committed seed-* files; the
-# motion target also reads the sample motions (samples/ and KT_SAMPLES_DIR, by default
-# ../shared/samples/vmd) without adding to them. Crashing inputs and the logs land in
+# motion and fix targets also read the sample motions (samples/ and KT_SAMPLES_DIR, by
+# default ../shared/samples/vmd) without adding to them. Crashing inputs and the logs land in
 # fuzz/out/. The build folder is build-fuzz (KT_FUZZ_BUILD). Exits 1 when a target failed.
 set -eu
 cd "$(dirname "$0")/.."
@@ -29,7 +29,7 @@ while getopts t:r:j: option; do
   esac
 done
 shift $((OPTIND - 1))
-targets=${*:-motion alias args encoding scan namelist glyph}
+targets=${*:-motion fix alias args encoding scan namelist glyph}
 
 build=${KT_FUZZ_BUILD:-$root/build-fuzz}
 samples=${KT_SAMPLES_DIR:-$root/../shared/samples/vmd}
@@ -42,7 +42,7 @@ cmake --build "$build" -j2 >/dev/null
 # Longest input per target: long enough for every limit the target is built to reach.
 max_len() {
   case $1 in
-    motion) echo 16384 ;;
+    motion | fix) echo 16384 ;;
     glyph) echo 2100 ;;
     *) echo 4096 ;;
   esac
@@ -53,12 +53,14 @@ run_target() {
   corpus=$root/fuzz/corpus/fuzz_$name
   mkdir -p "$corpus" "$out/$name"
   extra=""
-  if [ "$name" = motion ]; then
+  if [ "$name" = motion ] || [ "$name" = fix ]; then
     extra="$root/samples"
     [ -d "$samples" ] && extra="$extra $samples"
   fi
   dict=""
-  [ -f "$root/fuzz/dict/$name.dict" ] && dict="-dict=$root/fuzz/dict/$name.dict"
+  words=$name
+  [ "$name" = fix ] && words=motion # the same format
+  [ -f "$root/fuzz/dict/$words.dict" ] && dict="-dict=$root/fuzz/dict/$words.dict"
   # shellcheck disable=SC2086
   if "$build/fuzz_$name" -max_total_time="$seconds" -runs="$runs" -max_len="$(max_len "$name")" \
     -timeout=30 -print_final_stats=1 -artifact_prefix="$out/$name/" $dict \
