@@ -1,6 +1,7 @@
 #include "fix/curve.h"
 
 #include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -136,9 +137,11 @@ int fixBlockWrite(uint8_t* block, const FixCurve curves[FIX_AXIS_COUNT], uint8_t
     list[8 + axis] = curves[axis].x2;
     list[12 + axis] = curves[axis].y2;
   }
-  for (int row = 0; row < 4; ++row)
-    for (int i = 0; i < 16; ++i)
-      block[16 * row + i] = row + i < 16 ? list[row + i] : 0;
+  // Each row is the list shifted by one more byte, zeros after its end.
+  for (int row = 0; row < 4; ++row) {
+    std::memcpy(block + 16 * row, list + row, static_cast<size_t>(16 - row));
+    std::memset(block + 16 * row + 16 - row, 0, static_cast<size_t>(row));
+  }
   block[2] = byte2;
   block[3] = byte3;
   return 0;

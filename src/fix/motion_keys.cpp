@@ -169,7 +169,8 @@ FixRecordRole fixRecordRole(const uint8_t* record) {
   const ScanRoles& r = roles();
   int role = ROLE_NONE;
   for (int i = 0; i < ROLE_COUNT && role == ROLE_NONE; ++i) {
-    if (r.length[i] == length && std::memcmp(r.name[i], record, length) == 0)
+    if (r.length[i] == length && r.name[i][2] == static_cast<char>(record[2]) &&
+        std::memcmp(r.name[i], record, length) == 0)
       role = r.role[i];
   }
   if (role == ROLE_NONE)

@@ -111,9 +111,13 @@ int fixTrackPosition(const FixTrack* track, double frame, int32_t* hint, double 
   const FixKey& k1 = keys[i];
   const double t = (frame - k0.frame) / (static_cast<double>(k1.frame) - k0.frame);
   for (int axis = 0; axis < 3; ++axis) {
+    const double p0 = k0.position[axis], p1 = k1.position[axis];
+    if (p0 == p1) {
+      out[axis] = p0 + (p1 - p0); // as below for any weight, without solving the curve
+      continue;
+    }
     const FixCurve curve = fixBlockCurve(k1.interpolation, axis);
     const double w = fixCurveWeight(&curve, t);
-    const double p0 = k0.position[axis], p1 = k1.position[axis];
     out[axis] = p0 + (p1 - p0) * w;
   }
   return 0;
