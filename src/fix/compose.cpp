@@ -544,10 +544,20 @@ void solveSampled(Writer& w, Work& work, const Product& p, int64_t a, int64_t b,
       FixQuat read;
       storeRotation(exact, w.last, stored, &read);
       const double endError = fixq::angle(read, exact);
+      const int64_t inner = part.b - part.a - 1;
+      // Ends a half turn apart, as written: which way a player turns between them hangs on
+      // the rounding of their dot product. A key between them takes the doubt away.
+      if (inner > 0 && std::fabs(fixq::dot(w.last, read)) <
+                           kSafeCosine * fixq::norm(w.last) * fixq::norm(read)) {
+        const int64_t middle = part.a + (part.b - part.a) / 2;
+        work.stack.push_back({middle, part.b});
+        work.stack.push_back({part.a, middle});
+        *refined = true;
+        continue;
+      }
       double offArc;
       int64_t offFrame;
       const double omega = arcCoordinates(work, w, read, chunkStart, part, &offArc, &offFrame);
-      const int64_t inner = part.b - part.a - 1;
       if (offArc > tolerance && inner > 0) {
         // No curve can follow a product this far off the arc: split where it strays most.
         work.stack.push_back({offFrame, part.b});

@@ -105,6 +105,24 @@ TEST(Compose, ShorterArcNeverFlipsOnALongTurn) {
   EXPECT_LE(out.track.keys.size(), 5u);
 }
 
+TEST(Compose, AHalfTurnKeepsItsWayThroughRounding) {
+  // The arm turns 180 degrees over 3,900 frames (its keys' dot product is 2e-10, so the
+  // source plays the direct way); times a constant twist the written ends' dot product
+  // rounds to about -1e-18, which alone would play the copy the other way round.
+  FixKey from = makeKey(0, kOne);
+  FixKey to = makeKey(3900, kOne, {20, 107, 127, 0});
+  const float a[4] = {-2.8063459e-37f, 1.0f, 7.006492e-45f, 7.114932e-07f};
+  const float b[4] = {3.4575804e-12f, 2.2712324e-10f, 1.0f, 0.0f};
+  std::copy(a, a + 4, from.rotation);
+  std::copy(b, b + 4, to.rotation);
+  const FixTrack arm = finished({from, to});
+  const FixTrack twist = finished({makeKey(3000, axisAngle(1, 0, 0, 120))});
+  const Composed out = compose({{&arm, 0}, {&twist, 0}}, 0);
+  ASSERT_EQ(out.result, FIX_OK);
+  EXPECT_LE(out.checked, kTolerance);
+  EXPECT_TRUE(signContinuous(out.track));
+}
+
 TEST(Compose, BothSourcesTurningGetAFewKeysOfTheirOwn) {
   const struct {
     FixQuat arm, twist;
