@@ -146,9 +146,7 @@ FixFileStatus fixCheckedFile(const FileOutcome& o, const ConsoleOptions& options
   if (!r.error.empty() && o.error.empty())
     sayFileProblem(r.target.c_str(), ("not written: " + r.error).c_str());
   if (r.written) {
-    // The copy as the viewer will read it: its arm chains against the source's, then the
-    // same check as any motion.
-    fixCheckCopy("", wide, 1, &copy.report);
+    // Its arm chains were measured before it was kept; now the same check as any motion.
     takeFilePath(ansi, wide);
     checkMotionFile();
     r.after = verdictCategories();

@@ -99,6 +99,23 @@ int writeCorrectedCopy(const char* targetAnsi, const char16_t* targetW, int repl
     nfabandon();
     return finish(c, COPY_UNCHANGED, "");
   }
+  if (nfclose() != 0)
+    return failedWrite(c);
+  // The copy as the viewer will read it, before it takes the target's name: its arm chains
+  // against the motion's at every frame.
+  if (fixCheckCopy("", gNewFile.tempW, 1, &c.report) < 0) {
+    nfabandon();
+    return finish(c, COPY_FAILED, "the copy could not be read back");
+  }
+  if (c.report.maxDifferenceDegrees > FIX_CHAIN_LIMIT_DEGREES) {
+    nfabandon();
+    char off[128];
+    std::snprintf(off, sizeof off,
+                  "the copy's arm chains would differ from the motion's by %.4f degrees at "
+                  "frame %d",
+                  c.report.maxDifferenceDegrees, static_cast<int>(c.report.maxDifferenceFrame));
+    return finish(c, COPY_FAILED, "%s", off);
+  }
   if (nfcommit() != 0)
     return failedWrite(c);
   return finish(c, result == FIX_COPY_UNCHANGED ? COPY_UNCHANGED : COPY_WRITTEN, "");

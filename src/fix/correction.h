@@ -31,6 +31,8 @@
 // differences of rotations composed in a chain add up at most; 0.001 of it is kept back for
 // the rounding of the check that measures the chain.
 constexpr double FIX_CHAIN_TOLERANCE_DEGREES = 0.049;
+// A copy whose chains the check finds further off than this is not kept.
+constexpr double FIX_CHAIN_LIMIT_DEGREES = 0.05;
 
 // Where the copy's bytes go. write returns 0, or nonzero when the bytes could not be written
 // (the copy is then abandoned).

@@ -133,9 +133,11 @@ int nfwrite(const void* data, size_t size) {
   return 0;
 }
 
-int nfcommit() {
+int nfclose() {
   NewFile& f = gNewFile;
   if (f.handle < 0) {
+    if (f.tempW[0] != 0)
+      return 0; // closed already
     if (f.error == 0)
       f.error = EBADF;
     return -1;
@@ -148,6 +150,13 @@ int nfcommit() {
   }
   osClose(f.handle);
   f.handle = -1;
+  return 0;
+}
+
+int nfcommit() {
+  NewFile& f = gNewFile;
+  if (nfclose() != 0)
+    return -1;
   errno = 0;
   if (renameFile(f.tempW, f.targetW, f.replace) != 0) {
     fail(f);

@@ -3,7 +3,7 @@
 // a signal, a crash) never leaves a half-written file under the target's name, and the
 // temporary file is removed on every failure the process lives through.
 //
-//   nfopen(target, replace) -> nfwrite ... -> nfcommit   (or nfabandon at any point)
+//   nfopen(target, replace) -> nfwrite ... [-> nfclose] -> nfcommit   (or nfabandon at any point)
 //
 // The target is a UTF-16 path (the program's form, backslash separators); the temporary
 // file is ".kinetrace-N.tmp" in the target's folder, the first N from 1 that is free. With
@@ -38,5 +38,10 @@ int nfwrite(const void* data, size_t size);
 // fails: the temporary file is removed, the target is untouched (error EEXIST when it is
 // taken and replace was 0).
 int nfcommit();
-// Closes and removes the temporary file. No effect when none is open.
+// Syncs and closes the temporary file, which keeps its temporary name (gNewFile.tempW) until
+// nfcommit, so that it can be read back first. -1 when a step fails (the file is removed) or
+// none is open; 0 when it is closed already.
+int nfclose();
+// Closes and removes the temporary file, also one that nfclose closed. No effect when there
+// is none.
 void nfabandon();

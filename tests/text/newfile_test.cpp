@@ -55,14 +55,21 @@ TEST(NewFile, TheTargetAppearsWholeOrNotAtAll) {
   }
 }
 
-TEST(NewFile, AnAbandonedFileLeavesNothing) {
+TEST(NewFile, AClosedOrAbandonedFileIsNotTheTarget) {
   TempDir d;
   ASSERT_TRUE(d.ok());
   ASSERT_EQ(nfopen(wideOf(d, "out.vmd").c_str(), 0), 0);
   EXPECT_EQ(test_files::listFolder(d.path()).size(), 1u); // the temporary file
   EXPECT_EQ(nfwrite("half", 4), 0);
+  // Closed, it can be read back under its temporary name before it is kept or dropped.
+  ASSERT_EQ(nfclose(), 0);
+  EXPECT_EQ(nfclose(), 0);
+  const std::string temp = d.path(test_files::listFolder(d.path()).at(0));
+  EXPECT_EQ(test_files::readFile(temp), "half");
+  EXPECT_FALSE(test_files::exists(d.path("out.vmd")));
   nfabandon();
   EXPECT_TRUE(test_files::listFolder(d.path()).empty());
+  EXPECT_EQ(nfclose(), -1);
   // Nothing open: writes and commits fail instead of landing anywhere.
   EXPECT_EQ(nfwrite("x", 1), -1);
   EXPECT_EQ(nfcommit(), -1);
