@@ -1,7 +1,7 @@
 // The corrected copy of the motion just checked (gFile, gMotion, gEval), for the console's
 // --fix and the window's F: the target refused when it is the motion itself or a file that
-// may not be replaced, the copy written whole through the new-file writer (text/newfile.h)
-// or not at all.
+// may not be replaced, the copy written whole through the new-file writer (text/newfile.h),
+// read back and measured before it takes its name, or not written at all.
 #pragma once
 
 #include <cstdint>
